@@ -1,0 +1,1 @@
+// Placeholder for a subsystem without sources yet.

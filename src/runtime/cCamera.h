@@ -1,0 +1,16 @@
+// The thirteen-float camera every scene carries; apply() loads the
+// perspective projection and the look-at modelview.
+#pragma once
+
+class cCamera {
+public:
+  float eye[3] = {1.0f, 1.0f, 1.0f};
+  float centre[3] = {0.0f, 0.0f, 0.0f};
+  float up[3] = {0.0f, 0.0f, 1.0f};
+  float fovy = 65.0f;
+  float near_plane = 0.1f;
+  float far_plane = 500.0f;
+  float aspect = 1.3333334f;
+
+  void apply() const;
+};

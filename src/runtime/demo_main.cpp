@@ -1,0 +1,122 @@
+// Start-up order, the frame loop with its 5 ms pacing, and the exit handler.
+#include "runtime/demo_main.h"
+
+#include "assets/search_path.h"
+#include "platform/gl_defaults.h"
+#include "platform/gl_extensions.h"
+#include "platform/video_settings.h"
+#include "shaders/cShaderContainer_CG.h"
+
+#include <IL/il.h>
+#include <IL/ilu.h>
+#include <IL/ilut.h>
+#include <SDL/SDL.h>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+
+int32_t keys[256];
+cDemoDirector *g_director = nullptr;
+
+namespace {
+constexpr int kKeyQ = 'q';
+constexpr int kKeyEscape = 27;
+constexpr int kKeySpace = 32;
+} // namespace
+
+void init_image_library() {
+  if (ilGetInteger(IL_VERSION_NUM) < 167 || iluGetInteger(ILU_VERSION_NUM) < 167 ||
+      ilutGetInteger(ILUT_VERSION_NUM) < 167) {
+    std::fprintf(stderr, "ilut version different - exiting\n");
+    std::exit(-1);
+  }
+  ilInit();
+  if (!ilutRenderer(ILUT_OPENGL)) {
+    std::fprintf(stderr, "openil failed to initialize a render\n");
+    std::exit(-1);
+  }
+  ilOriginFunc(IL_ORIGIN_LOWER_LEFT);
+  ilEnable(IL_ORIGIN_SET);
+}
+
+void poll_input() {
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      if (event.key.keysym.sym < 256)
+        keys[std::tolower(event.key.keysym.sym)] = event.type == SDL_KEYDOWN ? 1 : 0;
+      break;
+    case SDL_QUIT:
+      std::exit(0);
+    default:
+      break;
+    }
+  }
+}
+
+void setup_demo(scene_factory factory, tick_source ticks) {
+  for (int32_t &key : keys)
+    key = 0;
+  add_search_dir("../data");
+  add_search_dir("../data/models");
+  add_search_dir("../data/textures");
+  g_shader_container = new cShaderContainer_CG();
+  g_shader_container->init();
+  g_director = new cDemoDirector(factory, std::move(ticks));
+  g_director->load();
+}
+
+void shutdown_demo() {
+  if (g_director) {
+    delete g_director;
+    g_director = nullptr;
+  }
+  if (g_shader_container) {
+    delete g_shader_container;
+    g_shader_container = nullptr;
+  }
+  SDL_Quit();
+  std::fprintf(stderr, "requested exit\n");
+}
+
+void start_demo(scene_factory factory, tick_source ticks) {
+  init_sdl(video_settings);
+  glClearColor(0.15f, 0.15f, 0.15f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  SDL_GL_SwapBuffers();
+  set_gl_defaults();
+  init_image_library();
+  setup_demo(factory, std::move(ticks));
+  check_gl_error(1);
+  check_image_errors();
+  std::atexit(shutdown_demo);
+  poll_input();
+}
+
+void run_frame_loop() {
+  while (!keys[kKeyQ]) {
+    if (keys[kKeyEscape])
+      break;
+    if (keys[kKeySpace]) {
+      std::fprintf(stderr, "b0 %d\n", g_director->clock.demo_time());
+      keys[kKeySpace] = 0;
+    }
+    g_director->update();
+    if (g_director->clock.now_ms - g_director->clock.prev_ms < 10)
+      SDL_Delay(5);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    g_director->render();
+    SDL_GL_SwapBuffers();
+    check_gl_error(2);
+    check_image_errors();
+    poll_input();
+  }
+}
+
+void run_demo(scene_factory factory) {
+  start_demo(factory);
+  run_frame_loop();
+  std::exit(0);
+}

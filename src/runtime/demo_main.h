@@ -1,0 +1,24 @@
+// Program start-up, the frame loop, keyboard input and the exit handler.
+// Start-up failures end the process in the step that detects them.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/cDemoDirector.h"
+
+class cShaderContainer_CG;
+
+extern int32_t keys[256];
+extern cDemoDirector *g_director;
+extern cShaderContainer_CG *g_shader_container;
+
+void init_image_library();
+void poll_input();
+// Creates the search path, the shader container and the director, and loads.
+void setup_demo(scene_factory factory, tick_source ticks = nullptr);
+void shutdown_demo();
+// Start-up steps 1 to 8: window, defaults, image library, setup, handler.
+void start_demo(scene_factory factory, tick_source ticks = nullptr);
+// Runs frames until q or Escape; returns normally.
+void run_frame_loop();
+[[noreturn]] void run_demo(scene_factory factory);
