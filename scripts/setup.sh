@@ -6,12 +6,13 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libsdl1.2-dev libsdl-mixer1.2-dev libdevil-dev libglu1-mesa-dev
-  libgl1-mesa-dri mesa-utils xvfb xauth x11-apps
+  libgl1-mesa-dri mesa-utils xvfb xauth x11-apps x11-utils libx11-dev libxtst-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   libvorbis-dev libogg-dev
   libtinyobjloader-dev
   unar ffmpeg sox imagemagick fonts-dejavu-core
+  libssl-dev
 )
 
 missing=()

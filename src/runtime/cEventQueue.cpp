@@ -32,28 +32,24 @@ bool token_is(const char *token, size_t length, const char *name) {
 }
 
 // strtol over a bounded field: leading blanks and a sign, then digits.
-int32_t read_number(const char *text, size_t length) {
+int64_t read_number(const char *text, size_t length) {
   std::string field(text, length);
   return static_cast<int32_t>(std::strtol(field.c_str(), nullptr, 10));
 }
 
-// hours:minutes:seconds.milliseconds; missing parts count as 0.
-int32_t parse_time(const char *token, size_t length) {
-  int32_t fields[3] = {0, 0, 0};
+// hours:minutes:seconds.milliseconds; missing parts count as 0. Absurd
+// values wrap to 32 bits instead of overflowing.
+int64_t parse_time(const char *token, size_t length) {
+  int64_t fields[3] = {0, 0, 0};
   size_t start = 0;
-  for (int i = 0; i < 3 && start <= length; ++i) {
-    const char *colon = i < 2 ? static_cast<const char *>(
-                                    std::memchr(token + start, ':', length - start))
-                              : nullptr;
+  for (int i = 0; i < 3; ++i) {
+    const char *colon =
+        i < 2 ? static_cast<const char *>(std::memchr(token + start, ':', length - start))
+              : nullptr;
     size_t end = colon ? static_cast<size_t>(colon - token) : length;
     fields[i] = read_number(token + start, end - start);
-    if (!colon) {
-      if (i < 2) {
-        // Fewer than three fields: what was read is the hours part only.
-        start = length + 1;
-        break;
-      }
-    }
+    if (!colon)
+      break;
     start = end + 1;
   }
   return fields[0] * 3600000 + fields[1] * 60000 + fields[2] * 1000;
@@ -101,7 +97,7 @@ demo_event *parse_marker_line(const char *line, size_t length) {
   if (token_length == 0)
     return nullptr; // a name without a time is no event
 
-  int32_t time = parse_time(token, token_length);
+  int64_t time = parse_time(token, token_length);
   // Milliseconds start three characters after the seconds field begins; with
   // a comma separator they follow the end of the time token.
   const char *second_colon = nullptr;
@@ -121,7 +117,7 @@ demo_event *parse_marker_line(const char *line, size_t length) {
 
   auto *event = new demo_event;
   event->kind = kind;
-  event->time = time;
+  event->time = static_cast<int32_t>(static_cast<uint32_t>(time));
   return event;
 }
 

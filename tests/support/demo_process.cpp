@@ -1,0 +1,217 @@
+// Private Xvfb servers and demo child processes for end-to-end tests.
+#include "support/demo_process.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <signal.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+void sleep_seconds(double seconds) {
+  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+std::string read_file(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+VirtualDisplay::VirtualDisplay() {
+  for (int n = 150 + getpid() % 200; n < 1000; ++n) {
+    if (fs::exists("/tmp/.X" + std::to_string(n) + "-lock") ||
+        fs::exists("/tmp/.X11-unix/X" + std::to_string(n)))
+      continue;
+    display_name = ":" + std::to_string(n);
+    server_pid = fork();
+    if (server_pid == 0) {
+      int devnull = open("/dev/null", 0);
+      dup2(devnull, 1);
+      dup2(devnull, 2);
+      execlp("Xvfb", "Xvfb", display_name.c_str(), "-screen", "0", "800x600x24", "-nolisten",
+             "tcp", static_cast<char *>(nullptr));
+      _exit(127);
+    }
+    for (int tries = 0; tries < 100 && !dpy; ++tries) {
+      sleep_seconds(0.05);
+      dpy = XOpenDisplay(display_name.c_str());
+    }
+    if (dpy)
+      return;
+    kill(server_pid, SIGTERM);
+    waitpid(server_pid, nullptr, 0);
+    server_pid = -1;
+  }
+}
+
+VirtualDisplay::~VirtualDisplay() {
+  if (dpy)
+    XCloseDisplay(dpy);
+  if (server_pid > 0) {
+    kill(server_pid, SIGTERM);
+    waitpid(server_pid, nullptr, 0);
+  }
+}
+
+DemoTree::DemoTree() {
+  char pattern[] = "/tmp/demo_tree_XXXXXX";
+  root = mkdtemp(pattern);
+  fs::create_directories(root + "/run");
+  fs::create_directories(root + "/data");
+  fs::create_directory_symlink(DEMO_SOURCE_DIR "/src", root + "/src");
+}
+
+DemoTree::~DemoTree() {
+  std::error_code ec;
+  fs::remove_all(root, ec);
+}
+
+void DemoTree::write_file(const std::string &relative, const std::string &contents) const {
+  fs::create_directories(fs::path(root + "/" + relative).parent_path());
+  std::ofstream(root + "/" + relative, std::ios::binary) << contents;
+}
+
+void DemoTree::remove_file(const std::string &relative) const { fs::remove(root + "/" + relative); }
+
+DemoProcess::DemoProcess(const DemoTree &tree, const VirtualDisplay &display,
+                         const std::string &binary, std::vector<std::string> extra_env)
+    : display(display), out_path(tree.root + "/stdout.txt"), err_path(tree.root + "/stderr.txt") {
+  pid = fork();
+  if (pid == 0) {
+    if (chdir((tree.root + "/run").c_str()) != 0)
+      _exit(126);
+    setenv("DISPLAY", display.name().c_str(), 1);
+    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    for (const std::string &kv : extra_env)
+      putenv(strdup(kv.c_str()));
+    freopen(out_path.c_str(), "w", stdout);
+    freopen(err_path.c_str(), "w", stderr);
+    execl(binary.c_str(), binary.c_str(), static_cast<char *>(nullptr));
+    _exit(127);
+  }
+}
+
+DemoProcess::~DemoProcess() {
+  if (!exited && pid > 0) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+}
+
+bool DemoProcess::running() {
+  if (exited)
+    return false;
+  int st = 0;
+  if (waitpid(pid, &st, WNOHANG) == pid) {
+    exited = true;
+    status = st;
+    return false;
+  }
+  return true;
+}
+
+namespace {
+Window find_named(Display *dpy, Window w, const char *title) {
+  char *name = nullptr;
+  if (XFetchName(dpy, w, &name) && name) {
+    bool match = std::strcmp(name, title) == 0;
+    XFree(name);
+    if (match)
+      return w;
+  }
+  Window root, parent, *children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(dpy, w, &root, &parent, &children, &count))
+    return 0;
+  Window found = 0;
+  for (unsigned i = 0; i < count && !found; ++i)
+    found = find_named(dpy, children[i], title);
+  if (children)
+    XFree(children);
+  return found;
+}
+} // namespace
+
+bool DemoProcess::wait_for_window(double seconds) {
+  Display *dpy = display.connection();
+  for (double t = 0; t < seconds; t += 0.05) {
+    window = find_named(dpy, DefaultRootWindow(dpy), "OpenGL");
+    if (window)
+      return true;
+    if (!running())
+      return false;
+    sleep_seconds(0.05);
+  }
+  return false;
+}
+
+void DemoProcess::press(unsigned long keysym, double hold_seconds) {
+  Display *dpy = display.connection();
+  KeyCode code = XKeysymToKeycode(dpy, keysym);
+  XTestFakeKeyEvent(dpy, code, True, 0);
+  XFlush(dpy);
+  sleep_seconds(hold_seconds);
+  XTestFakeKeyEvent(dpy, code, False, 0);
+  XFlush(dpy);
+}
+
+void DemoProcess::close_window() {
+  Display *dpy = display.connection();
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(dpy, window, False, NoEventMask, &event);
+  XFlush(dpy);
+}
+
+int DemoProcess::wait_exit(double seconds) {
+  for (double t = 0; t < seconds && running(); t += 0.02)
+    sleep_seconds(0.02);
+  if (running()) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    exited = true;
+    return -1000;
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -128 - WTERMSIG(status);
+}
+
+std::string DemoProcess::out() const { return read_file(out_path); }
+std::string DemoProcess::err() const { return read_file(err_path); }
+
+bool screen_pixel(int x, int y, int rgb[3]) {
+  static Display *dpy = XOpenDisplay(nullptr);
+  if (!dpy)
+    return false;
+  XSync(dpy, False);
+  XImage *image = XGetImage(dpy, DefaultRootWindow(dpy), x, y, 1, 1, AllPlanes, ZPixmap);
+  if (!image)
+    return false;
+  unsigned long v = XGetPixel(image, 0, 0);
+  XDestroyImage(image);
+  rgb[0] = static_cast<int>((v >> 16) & 255);
+  rgb[1] = static_cast<int>((v >> 8) & 255);
+  rgb[2] = static_cast<int>(v & 255);
+  return true;
+}

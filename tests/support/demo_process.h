@@ -1,0 +1,64 @@
+// Test support: a private Xvfb server, and the real demo program run in a
+// temporary tree (run/, data/, src/) under it, with keys sent through XTest.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct _XDisplay;
+
+class VirtualDisplay {
+public:
+  VirtualDisplay();
+  ~VirtualDisplay();
+  const std::string &name() const { return display_name; }
+  _XDisplay *connection() const { return dpy; }
+  bool ok() const { return dpy != nullptr; }
+
+private:
+  std::string display_name;
+  int server_pid = -1;
+  _XDisplay *dpy = nullptr;
+};
+
+// A temporary tree whose run/ folder is the working directory of the demo.
+class DemoTree {
+public:
+  DemoTree();
+  ~DemoTree();
+  std::string root;
+  std::string data() const { return root + "/data"; }
+  void write_file(const std::string &relative, const std::string &contents) const;
+  void remove_file(const std::string &relative) const;
+};
+
+class DemoProcess {
+public:
+  DemoProcess(const DemoTree &tree, const VirtualDisplay &display, const std::string &binary,
+              std::vector<std::string> extra_env = {});
+  ~DemoProcess();
+  // Waits for the window titled "OpenGL"; false on timeout or early exit.
+  bool wait_for_window(double seconds);
+  void press(unsigned long keysym, double hold_seconds = 0.05);
+  void close_window();
+  // Waits for the exit status (or -1000 on timeout, after killing it).
+  int wait_exit(double seconds);
+  bool running();
+  std::string out() const;
+  std::string err() const;
+
+private:
+  const VirtualDisplay &display;
+  std::string out_path, err_path;
+  unsigned long window = 0;
+  int pid = -1;
+  int status = -1;
+  bool exited = false;
+};
+
+std::string read_file(const std::string &path);
+void sleep_seconds(double seconds);
+// Reads one pixel of what the X server of $DISPLAY shows (x, y from the top
+// left of the root window); false if it cannot be read. A swapped GL frame
+// of a multisampled window is only reliably readable this way.
+bool screen_pixel(int x, int y, int rgb[3]);
