@@ -11,10 +11,9 @@ video_settings_t video_settings;
 
 namespace {
 const SDL_GLattr kGlAttributes[kGlAttributeCount] = {
-    SDL_GL_RED_SIZE,          SDL_GL_GREEN_SIZE,       SDL_GL_BLUE_SIZE,
-    SDL_GL_ALPHA_SIZE,        SDL_GL_DEPTH_SIZE,       SDL_GL_DOUBLEBUFFER,
-    SDL_GL_STENCIL_SIZE,      SDL_GL_MULTISAMPLEBUFFERS, SDL_GL_MULTISAMPLESAMPLES,
-    SDL_GL_STEREO};
+    SDL_GL_RED_SIZE,           SDL_GL_GREEN_SIZE,   SDL_GL_BLUE_SIZE,    SDL_GL_ALPHA_SIZE,
+    SDL_GL_DEPTH_SIZE,         SDL_GL_DOUBLEBUFFER, SDL_GL_STENCIL_SIZE, SDL_GL_MULTISAMPLEBUFFERS,
+    SDL_GL_MULTISAMPLESAMPLES, SDL_GL_STEREO};
 
 // One "requested"/"recieved" line, from the ten attribute values in order.
 void print_format(const char *label, const int32_t *v, bool blank_after_depth) {
@@ -48,9 +47,8 @@ void init_sdl(video_settings_t &settings) {
   const SDL_version *linked = SDL_Linked_Version();
   int version = (linked->major * 10 + linked->minor) * 100 + linked->patch;
   if (version < 1207)
-    std::fprintf(stderr,
-                 "# WARNING: init_sdl(): Old SDL-version detected. Get an upgrade from "
-                 "http://www.libsdl.org/\n");
+    std::fprintf(stderr, "# WARNING: init_sdl(): Old SDL-version detected. Get an upgrade from "
+                         "http://www.libsdl.org/\n");
 
   if (SDL_Init(0xFFFF) < 0) {
     std::fprintf(stderr, "## ERROR: whoops, SDL failed to init: %s exiting!\n", SDL_GetError());
@@ -68,8 +66,8 @@ void init_sdl(video_settings_t &settings) {
       std::fprintf(stderr, "## ERROR: Failed to get FSAA-buffer!\n");
       SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
       SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 0);
-      settings.screen = SDL_SetVideoMode(settings.width, settings.height,
-                                         settings.bits_per_pixel, settings.mode_flags);
+      settings.screen = SDL_SetVideoMode(settings.width, settings.height, settings.bits_per_pixel,
+                                         settings.mode_flags);
     }
     if (!settings.screen) {
       std::fprintf(stderr, "## ERROR: whoops, SDL didn't get screen - exiting\n");

@@ -17,11 +17,11 @@ struct marker_name {
 
 // Tried in this order; the digit test sits between the accents and the
 // scene switches.
-const marker_name kAccents[] = {
-    {"sbd", EV_SBD},   {"sbip", EV_SBIP},   {"snare", EV_SNARE}, {"szap", EV_SZAP},
-    {"sclap", EV_SCLAP}, {"snoise", EV_SNOISE}, {"bd", EV_BD},     {"fx1", EV_FX1},
-    {"fx2", EV_FX2},   {"bd0", EV_BD0},     {"clap", EV_CLAP},   {"bd1", EV_BD1},
-    {"bd-end", EV_BD_END}};
+const marker_name kAccents[] = {{"sbd", EV_SBD},      {"sbip", EV_SBIP},   {"snare", EV_SNARE},
+                                {"szap", EV_SZAP},    {"sclap", EV_SCLAP}, {"snoise", EV_SNOISE},
+                                {"bd", EV_BD},        {"fx1", EV_FX1},     {"fx2", EV_FX2},
+                                {"bd0", EV_BD0},      {"clap", EV_CLAP},   {"bd1", EV_BD1},
+                                {"bd-end", EV_BD_END}};
 const marker_name kControls[] = {{"s100", EV_S100}, {"m_start", EV_M_START}, {"m_stop", EV_M_STOP}};
 
 bool is_token_end(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }

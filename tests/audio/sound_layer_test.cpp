@@ -22,7 +22,8 @@ const std::string &ogg_file() {
   static std::string path = [] {
     std::string p = temp_path("tone.ogg");
     std::string cmd = "ffmpeg -loglevel error -y -f lavfi -i sine=frequency=440:duration=3 "
-                      "-ac 2 -ar 44100 -c:a libvorbis " + p;
+                      "-ac 2 -ar 44100 -c:a libvorbis " +
+                      p;
     return std::system(cmd.c_str()) == 0 ? p : std::string();
   }();
   return path;

@@ -30,9 +30,9 @@ TEST(GlEntry, NullEntryCallsAreHarmless) {
 }
 
 TEST(PowerOfTwo, SmallestPowerStrictlyAbove) {
-  const std::pair<int32_t, uint32_t> cases[] = {{800, 1024}, {600, 1024}, {512, 1024},
-                                                {1, 2},      {0, 0},      {1023, 1024},
-                                                {1024, 2048}, {3, 4},     {-7, 1}};
+  const std::pair<int32_t, uint32_t> cases[] = {{800, 1024},  {600, 1024}, {512, 1024},
+                                                {1, 2},       {0, 0},      {1023, 1024},
+                                                {1024, 2048}, {3, 4},      {-7, 1}};
   for (auto [n, expected] : cases)
     EXPECT_EQ(next_power_of_two_above(&n), expected) << n;
 }

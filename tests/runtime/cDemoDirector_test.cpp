@@ -50,18 +50,17 @@ TEST_F(DirectorTest, SwitchEntersAndReSwitchLeavesFirst) {
   frame_at(1015);
   frame_at(1025);
   frame_at(1035);
-  EXPECT_EQ(journal, (std::vector<std::string>{"s1.enter@15", "s1.update", "s1.leave",
-                                                "s2.enter@25", "s2.update", "s2.leave",
-                                                "s2.enter@35", "s2.update"}));
+  EXPECT_EQ(journal,
+            (std::vector<std::string>{"s1.enter@15", "s1.update", "s1.leave", "s2.enter@25",
+                                      "s2.update", "s2.leave", "s2.enter@35", "s2.update"}));
 }
 
 TEST_F(DirectorTest, AccentsGoToTheCurrentSceneOnlyAndAllDueEventsInOneFrame) {
   markers("bd 00:00:00.005\ns04 00:00:00.010\nbd 00:00:00.011\nclap 00:00:00.012\n"
           "s100 00:00:00.013\nfx2 00:00:00.500\n");
   frame_at(1100);
-  EXPECT_EQ(journal, (std::vector<std::string>{"s4.enter@100", "s4.event16@100",
-                                                "s4.event22@100", "s4.event11@100",
-                                                "s4.update"}));
+  EXPECT_EQ(journal, (std::vector<std::string>{"s4.enter@100", "s4.event16@100", "s4.event22@100",
+                                               "s4.event11@100", "s4.update"}));
 }
 
 TEST_F(DirectorTest, EventAtZeroWaitsForOneMillisecond) {
@@ -74,8 +73,8 @@ TEST_F(DirectorTest, EventAtZeroWaitsForOneMillisecond) {
 
 TEST_F(DirectorTest, RestartMakesLaterEventsRelativeAndNeverRepeats) {
   markers("s00 00:00:00.100\nm_start 00:00:02.000\ns01 00:00:00.500\nbd 00:00:00.600\n");
-  frame_at(1200);  // s00 at 100
-  frame_at(3500);  // m_start due at 2000: clock restarts at 3500
+  frame_at(1200); // s00 at 100
+  frame_at(3500); // m_start due at 2000: clock restarts at 3500
   EXPECT_EQ(director.clock.start_ms, 3500u);
   EXPECT_EQ(director.clock.demo_time(), 0);
   journal.clear();
@@ -85,7 +84,7 @@ TEST_F(DirectorTest, RestartMakesLaterEventsRelativeAndNeverRepeats) {
   frame_at(4200); // demo time 700: s01 and bd, once
   frame_at(4300);
   EXPECT_EQ(journal, (std::vector<std::string>{"s0.leave", "s1.enter@700", "s1.event16@700",
-                                                "s1.update", "s1.update"}));
+                                               "s1.update", "s1.update"}));
 }
 
 TEST_F(DirectorTest, UnknownKindsAndMissingScenesOnlyWarn) {

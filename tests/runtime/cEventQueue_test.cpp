@@ -19,17 +19,15 @@ Events parse(const std::string &text) {
   return out;
 }
 
-int32_t kind_of(const std::string &line) {
-  return classify_marker(line.data(), line.size());
-}
+int32_t kind_of(const std::string &line) { return classify_marker(line.data(), line.size()); }
 } // namespace
 
 TEST(MarkerNames, EveryNameMapsToItsKind) {
   const std::pair<const char *, int32_t> table[] = {
-      {"s00", 0},   {"s01", 1},    {"s09", 9},     {"s10", 10},   {"s100", 11},
-      {"m_start", 14}, {"m_stop", 15}, {"bd", 16},  {"bd0", 17},   {"bd1", 18},
-      {"bd-end", 19}, {"fx1", 20},  {"fx2", 21},    {"clap", 22},  {"sbd", 23},
-      {"sbip", 24}, {"snare", 25}, {"szap", 26},   {"sclap", 27}, {"snoise", 28}};
+      {"s00", 0},      {"s01", 1},     {"s09", 9},   {"s10", 10},   {"s100", 11},
+      {"m_start", 14}, {"m_stop", 15}, {"bd", 16},   {"bd0", 17},   {"bd1", 18},
+      {"bd-end", 19},  {"fx1", 20},    {"fx2", 21},  {"clap", 22},  {"sbd", 23},
+      {"sbip", 24},    {"snare", 25},  {"szap", 26}, {"sclap", 27}, {"snoise", 28}};
   for (const auto &[name, kind] : table)
     EXPECT_EQ(kind_of(std::string(name) + " 00:00:01.000"), kind) << name;
 }

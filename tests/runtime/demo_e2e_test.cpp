@@ -112,8 +112,8 @@ TEST_F(DemoRun, MusicStartsFromItsBeginningAtTheRestartMarker) {
   ASSERT_EQ(demo.wait_exit(20), 0) << demo.err();
 
   std::string pcm = tree.root + "/music.raw";
-  std::string cmd = "ffmpeg -loglevel error -y -i '" + music_file() +
-                    "' -f s16le -ac 2 -ar 44100 '" + pcm + "'";
+  std::string cmd =
+      "ffmpeg -loglevel error -y -i '" + music_file() + "' -f s16le -ac 2 -ar 44100 '" + pcm + "'";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   std::string heard = read_file(raw), music = read_file(pcm);
   auto sample = [](const std::string &s, size_t i) {
@@ -136,7 +136,7 @@ TEST_F(DemoRun, MusicStartsFromItsBeginningAtTheRestartMarker) {
   ASSERT_LT(heard_start + compare, heard.size() / 2);
   long diff = 0;
   for (size_t i = 0; i < compare; ++i)
-    diff = std::max<long>(diff, std::abs(sample(heard, heard_start + i) -
-                                         sample(music, music_start + i)));
+    diff = std::max<long>(
+        diff, std::abs(sample(heard, heard_start + i) - sample(music, music_start + i)));
   EXPECT_LE(diff, 2) << "output differs from the decoded track";
 }

@@ -1,6 +1,6 @@
 // The first frames: the grey clear of start-up, then the loading bar.
-#include "platform/gl_extensions.h"
 #include "platform/gl_defaults.h"
+#include "platform/gl_extensions.h"
 #include "platform/video_settings.h"
 #include "runtime/cLoadingBar.h"
 #include "support/demo_process.h"

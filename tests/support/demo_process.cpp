@@ -7,11 +7,11 @@
 #include <X11/extensions/XTest.h>
 
 #include <cerrno>
-#include <fcntl.h>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <signal.h>
@@ -44,8 +44,8 @@ VirtualDisplay::VirtualDisplay() {
       int devnull = open("/dev/null", 0);
       dup2(devnull, 1);
       dup2(devnull, 2);
-      execlp("Xvfb", "Xvfb", display_name.c_str(), "-screen", "0", "800x600x24", "-nolisten",
-             "tcp", static_cast<char *>(nullptr));
+      execlp("Xvfb", "Xvfb", display_name.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
+             static_cast<char *>(nullptr));
       _exit(127);
     }
     for (int tries = 0; tries < 100 && !dpy; ++tries) {
