@@ -1,0 +1,532 @@
+// Reads a Wavefront OBJ file into indexed arrays and reshapes them for the
+// meshes. A missing file, a face corner without the slashes its file demands
+// and a face too small for a normal are fatal; everything else warns and goes
+// on. Faces that point outside the lists they index are dropped while
+// reading, so no later step can read outside its data.
+#include "assets/cObjLoader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+
+#include "assets/cMtlLoader.h"
+#include "assets/search_path.h"
+#include "assets/text_scan.h"
+
+namespace {
+
+const char *const kUnit = "cObjLoader";
+constexpr size_t kMaxLine = 127;
+
+// Corner parts, as bits of a corner's pattern.
+constexpr unsigned kPartPosition = 1;
+constexpr unsigned kPartTexcoord = 2;
+constexpr unsigned kPartNormal = 4;
+
+// Reads the one-based index at token[offset] if it starts with a digit.
+// Indices that 16 bits cannot hold zero-based (0 and above 65536) mark the
+// corner bad instead of wrapping onto some other vertex.
+bool read_index(std::string_view token, size_t offset, uint16_t &index, bool &bad) {
+  if (offset >= token.size() || token[offset] < '0' || token[offset] > '9')
+    return false;
+  uint32_t value = 0;
+  for (size_t i = offset; i < token.size() && token[i] >= '0' && token[i] <= '9'; ++i) {
+    value = value * 10 + static_cast<uint32_t>(token[i] - '0');
+    if (value > 70000)
+      value = 70000;
+  }
+  if (value == 0 || value > 65536) {
+    bad = true;
+    index = 0;
+  } else {
+    index = static_cast<uint16_t>(value - 1);
+  }
+  return true;
+}
+
+// count floats from v at offset, or zeros where v is too short.
+void append_floats(std::vector<float> &out, const std::vector<float> &v, size_t offset,
+                   size_t count) {
+  if (offset + count <= v.size())
+    out.insert(out.end(), v.begin() + static_cast<std::ptrdiff_t>(offset),
+               v.begin() + static_cast<std::ptrdiff_t>(offset + count));
+  else
+    out.insert(out.end(), count, 0.0f);
+}
+
+} // namespace
+
+void cObjLoader::fail() {
+  failed_ = true;
+  if (policy_ == fatal_policy::exit_process)
+    std::exit(-1);
+}
+
+void cObjLoader::load_file(std::string file_name) {
+  const std::string path = find_in_search_path(file_name);
+  if (path.empty()) {
+    std::cerr << "## ERROR in " << kUnit << " line " << __LINE__
+              << ": file was not found in path: " << file_name << std::endl;
+    fail();
+    return;
+  }
+  std::cout << "-\ncObjLoader::load_file parsing " << path << " ...\n";
+
+  std::string directory;
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos)
+    slash = path.rfind('\\');
+  if (slash != std::string::npos)
+    directory = path.substr(0, slash + 1);
+  else
+    std::cerr << "# WARNING in " << kUnit << ", line " << __LINE__
+              << ": Can't find full path! .mtl might not load!" << std::endl;
+
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    std::cout << "File not found: \"" << path << " in cObjLoader::load_file(..)" << std::endl;
+    fail();
+    return;
+  }
+  in.seekg(0, std::ios::end);
+  const std::streamoff length = in.tellg();
+  in.seekg(0, std::ios::beg);
+  std::vector<char> bytes(length > 0 ? static_cast<size_t>(length) : 0);
+  if (!bytes.empty())
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<size_t>(in.gcount() > 0 ? in.gcount() : 0));
+  parse(bytes.data(), bytes.size(), directory);
+}
+
+bool cObjLoader::parse(const char *data, size_t size, const std::string &directory) {
+  positions.clear();
+  normals.clear();
+  texcoords.clear();
+  faces.clear();
+  materials.clear();
+  failed_ = false;
+
+  uint32_t line_number = 0;
+  int32_t current_material = -1;
+  // Per face: its file line and whether a corner held an unusable index.
+  std::vector<uint32_t> face_lines;
+  std::vector<uint8_t> face_bad;
+  std::vector<uint16_t> fp, ft, fn;
+  std::vector<std::string_view> t;
+  std::string_view line;
+  text_scan::line_reader reader(data, size, kMaxLine);
+  bool complete = true;
+
+  while (reader.next(line)) {
+    ++line_number;
+    text_scan::tokenize(line, t);
+    if (t.empty())
+      continue;
+    const std::string_view key = t[0];
+
+    if (key == "#") {
+      continue;
+    } else if (key == "v") {
+      if (t.size() > 5)
+        std::cerr << "# warning, " << (t.size() - 1) << " coordinates in line " << line_number
+                  << ", only four used" << std::endl;
+      size_t i = 1;
+      for (; i < t.size() && i <= 4; ++i)
+        positions.push_back(text_scan::to_float(t[i]));
+      for (; i <= 4; ++i)
+        positions.push_back(1.0f);
+    } else if (key == "vt") {
+      flags |= MESH_HAS_TEXCOORDS;
+      // Two values per line, missing ones as 0, so that every texcoord index
+      // names a whole pair.
+      for (size_t i = 1; i <= 2; ++i)
+        texcoords.push_back(i < t.size() ? text_scan::to_float(t[i]) : 0.0f);
+    } else if (key == "vn") {
+      flags |= MESH_HAS_NORMALS;
+      for (size_t i = 1; i < t.size(); ++i)
+        normals.push_back(text_scan::to_float(t[i]));
+      if (t.size() - 1 != 3)
+        std::cerr << "## error, " << (t.size() - 1)
+                  << " normal-coordinates in line: " << line_number << std::endl;
+    } else if (key == "vp") {
+      std::cerr << "# warning, \"" << key << "\" in line " << line_number
+                << " not supported... skipped!\n";
+    } else if (key == "p") {
+      std::cerr << "TOK_P\n";
+    } else if (key == "l") {
+      std::cerr << "TOK_L\n";
+    } else if (key == "f") {
+      fp.clear();
+      ft.clear();
+      fn.clear();
+      bool bad = false;
+      bool varying = false;
+      unsigned expected = 0;
+      for (size_t i = 1; i < t.size(); ++i) {
+        const std::string_view corner = t[i];
+        const size_t first_slash = corner.find('/');
+        size_t tex_at = std::string_view::npos;
+        size_t normal_at = std::string_view::npos;
+        bool slashes_ok = true;
+        if (flags & MESH_HAS_TEXCOORDS) {
+          if (first_slash == std::string_view::npos)
+            slashes_ok = false;
+          else
+            tex_at = first_slash + 1;
+        }
+        if (flags & MESH_HAS_NORMALS) {
+          const size_t second_slash = first_slash == std::string_view::npos
+                                          ? std::string_view::npos
+                                          : corner.find('/', first_slash + 1);
+          if (second_slash == std::string_view::npos)
+            slashes_ok = false;
+          else
+            normal_at = second_slash + 1;
+        }
+        if (!slashes_ok) {
+          std::cerr << "## ERROR in " << kUnit << ", line #" << __LINE__
+                    << ", missing / in line: " << line_number << std::endl;
+          fail();
+          return false;
+        }
+        unsigned pattern = 0;
+        uint16_t index = 0;
+        if (read_index(corner, 0, index, bad)) {
+          fp.push_back(index);
+          pattern |= kPartPosition;
+        }
+        if (tex_at != std::string_view::npos && read_index(corner, tex_at, index, bad)) {
+          ft.push_back(index);
+          pattern |= kPartTexcoord;
+        }
+        if (normal_at != std::string_view::npos && read_index(corner, normal_at, index, bad)) {
+          fn.push_back(index);
+          pattern |= kPartNormal;
+        }
+        // Every corner must carry the same parts as the first, or the three
+        // lists would no longer run in parallel.
+        if (i == 1)
+          expected = pattern;
+        else if (pattern != expected) {
+          varying = true;
+          break;
+        }
+      }
+      if (varying) {
+        std::cerr << "## Error in line: " << line_number
+                  << " - varying number of elements in face-declaration. Skipping " << std::endl;
+        complete = false;
+        break;
+      }
+      if (fp.size() > 3)
+        flags |= MESH_HAS_POLYGONS;
+      obj_face face;
+      face.positions = fp;
+      face.texcoords = ft;
+      face.normals = fn;
+      face.material = current_material;
+      faces.push_back(std::move(face));
+      face_lines.push_back(line_number);
+      face_bad.push_back(bad ? 1 : 0);
+    } else if (key == "curv" || key == "curv2" || key == "surf" || key == "g" || key == "s") {
+      std::cerr << "# warning: \"" << key << "\" in line " << line_number
+                << " not supported... skipped!\n";
+    } else if (key == "mtllib") {
+      for (size_t i = 1; i < t.size(); ++i) {
+        const std::string path = directory + std::string(t[i]);
+        material_list list;
+        if (mtl_reader) {
+          mtl_reader(path, list);
+        } else {
+          cMtlLoader mtl;
+          mtl.load(path);
+          list = std::move(mtl.materials);
+        }
+        materials.insert(materials.end(), list.begin(), list.end());
+      }
+    } else if (key == "usemtl") {
+      if (t.size() < 2) {
+        std::cerr << "# warning: \"usemtl\" without a name in line " << line_number
+                  << "... skipped!" << std::endl;
+        continue;
+      }
+      const std::string name(t[1]);
+      if (materials.empty()) {
+        std::cerr << "# warning: No materials defined! \"usemtl " << name << "\" illegal in line "
+                  << line_number << "... skipped!" << std::endl;
+        continue;
+      }
+      const size_t found = find_material_index(materials, name);
+      if (found == materials.size())
+        std::cerr << "# WARNING: unknown material \"" << name << "\" in line " << line_number
+                  << std::endl;
+      flags |= MESH_USE_MATERIALS;
+      current_material = static_cast<int32_t>(found);
+    } else {
+      std::cerr << "# warning, unknown token: \"" << key << "\" in line " << line_number
+                << "... skipped!" << std::endl;
+    }
+  }
+
+  drop_faces_with_bad_indices(face_lines, face_bad);
+  if (complete)
+    std::cout << "done reading obj.\n-" << std::endl;
+  return true;
+}
+
+void cObjLoader::drop_faces_with_bad_indices(const std::vector<uint32_t> &face_lines,
+                                             const std::vector<uint8_t> &face_bad) {
+  const size_t position_count = positions.size() / 4;
+  const size_t texcoord_count = texcoords.size() / 2;
+  const size_t normal_count = normals.size() / 3;
+  size_t kept = 0;
+  for (size_t i = 0; i < faces.size(); ++i) {
+    const obj_face &f = faces[i];
+    bool ok = !face_bad[i];
+    for (uint16_t p : f.positions)
+      ok = ok && p < position_count;
+    for (uint16_t p : f.texcoords)
+      ok = ok && p < texcoord_count;
+    for (uint16_t p : f.normals)
+      ok = ok && p < normal_count;
+    if (!ok) {
+      std::cerr << "# WARNING in " << kUnit << " line " << __LINE__ << ": face in line "
+                << face_lines[i] << " refers to a missing vertex... skipped!" << std::endl;
+      continue;
+    }
+    if (kept != i)
+      faces[kept] = std::move(faces[i]);
+    ++kept;
+  }
+  faces.resize(kept);
+}
+
+void cObjLoader::triangulate() {
+  const size_t count = faces.size();
+  for (size_t i = 0; i < count; ++i) {
+    // By index: appending may move the faces.
+    const size_t n = faces[i].positions.size();
+    if (n < 3) {
+      std::cerr << "Malformed face. " << n << " vertices in face. Aborting triangulation"
+                << std::endl;
+      return;
+    }
+    const bool with_texcoords =
+        (flags & MESH_HAS_TEXCOORDS) && faces[i].texcoords.size() == faces[i].positions.size();
+    const bool with_normals =
+        (flags & MESH_HAS_NORMALS) && faces[i].normals.size() == faces[i].positions.size();
+    for (size_t corners = n; corners > 3; --corners) {
+      obj_face tri;
+      tri.material = faces[i].material;
+      const size_t c[3] = {0, corners - 2, corners - 1};
+      for (size_t k : c) {
+        tri.positions.push_back(faces[i].positions[k]);
+        if (with_texcoords)
+          tri.texcoords.push_back(faces[i].texcoords[k]);
+        if (with_normals)
+          tri.normals.push_back(faces[i].normals[k]);
+      }
+      faces.push_back(std::move(tri));
+      obj_face &f = faces[i];
+      f.positions.pop_back();
+      if (with_texcoords)
+        f.texcoords.pop_back();
+      if (with_normals)
+        f.normals.pop_back();
+    }
+  }
+  flags &= static_cast<uint8_t>(~MESH_HAS_POLYGONS);
+}
+
+void cObjLoader::generate_normals() {
+  const size_t count = positions.size() / 4;
+  normals.assign(3 * count, 0.0f);
+  for (size_t i = 0; i < faces.size(); ++i) {
+    obj_face &f = faces[i];
+    if (f.positions.size() < 3) {
+      std::cerr << "Malformed polygon: " << i << " exiting!" << std::endl;
+      fail();
+      return;
+    }
+    bool in_range = true;
+    for (uint16_t p : f.positions)
+      in_range = in_range && p < count;
+    if (in_range) {
+      const float *p0 = &positions[4 * size_t(f.positions[0])];
+      const float *p1 = &positions[4 * size_t(f.positions[1])];
+      const float *p2 = &positions[4 * size_t(f.positions[2])];
+      const float u[3] = {p0[0] - p1[0], p0[1] - p1[1], p0[2] - p1[2]};
+      const float v[3] = {p0[0] - p2[0], p0[1] - p2[1], p0[2] - p2[2]};
+      const float n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
+                          u[0] * v[1] - u[1] * v[0]};
+      for (uint16_t p : f.positions) {
+        normals[3 * size_t(p)] += n[0];
+        normals[3 * size_t(p) + 1] += n[1];
+        normals[3 * size_t(p) + 2] += n[2];
+      }
+    }
+    f.normals = f.positions;
+  }
+  for (size_t i = 0; i < count; ++i) {
+    float *n = &normals[3 * i];
+    const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    // A position no face uses keeps a zero normal rather than NaNs.
+    if (length > 0.0f) {
+      n[0] /= length;
+      n[1] /= length;
+      n[2] /= length;
+    }
+  }
+  flags |= MESH_HAS_NORMALS;
+}
+
+void cObjLoader::unify_by_position() {
+  generate_normals();
+  if (failed_)
+    return;
+  const size_t count = positions.size() / 4;
+  const bool with_texcoords = flags & MESH_HAS_TEXCOORDS;
+  const bool with_normals = flags & MESH_HAS_NORMALS;
+  if (with_texcoords && texcoords.size() < 2)
+    texcoords.resize(2, 0.0f);
+  std::vector<int32_t> new_index(count, -1);
+  std::vector<float> new_positions, new_texcoords, new_normals;
+  int32_t next = 0;
+  for (size_t fi = 0; fi < faces.size(); ++fi) {
+    obj_face &f = faces[fi];
+    if (with_texcoords && f.texcoords.empty()) {
+      std::cerr << "# warning: missing texcoords in face " << fi << ". Using first texcoord."
+                << std::endl;
+      f.texcoords.assign(f.positions.size(), 0);
+    }
+    for (size_t c = 0; c < f.positions.size(); ++c) {
+      const uint16_t p = f.positions[c];
+      if (p >= count)
+        continue;
+      if (new_index[p] < 0) {
+        new_index[p] = next++;
+        append_floats(new_positions, positions, 4 * size_t(p), 4);
+        if (with_texcoords)
+          append_floats(new_texcoords, texcoords,
+                        c < f.texcoords.size() ? 2 * size_t(f.texcoords[c]) : 0, 2);
+        if (with_normals)
+          append_floats(new_normals, normals, c < f.normals.size() ? 3 * size_t(f.normals[c]) : 0,
+                        3);
+      }
+      const uint16_t unified = static_cast<uint16_t>(new_index[p]);
+      f.positions[c] = unified;
+      if (c < f.texcoords.size())
+        f.texcoords[c] = unified;
+      if (c < f.normals.size())
+        f.normals[c] = unified;
+    }
+  }
+  positions.swap(new_positions);
+  if (with_texcoords)
+    texcoords.swap(new_texcoords);
+  if (with_normals)
+    normals.swap(new_normals);
+}
+
+void cObjLoader::build_indexed_arrays(uint8_t &out_flags, std::vector<float> &out_positions,
+                                      std::vector<float> &out_normals,
+                                      std::vector<float> &out_texcoords,
+                                      std::vector<uint32_t> &out_indices,
+                                      std::vector<uint32_t> &out_group_starts) {
+  out_positions.clear();
+  out_normals.clear();
+  out_texcoords.clear();
+  out_indices.clear();
+  out_group_starts.clear();
+
+  if (!(flags & MESH_HAS_NORMALS)) {
+    generate_normals();
+  } else {
+    // Faces read before the first "vn" line, or written as "p//", carry no
+    // normal indices; smooth normals for all are better than none for some.
+    for (const obj_face &f : faces) {
+      if (f.positions.size() >= 3 && f.normals.size() != f.positions.size()) {
+        std::cerr << "# WARNING in " << kUnit << " line " << __LINE__
+                  << ": faces without normals, generating normals" << std::endl;
+        generate_normals();
+        break;
+      }
+    }
+  }
+  out_flags = flags;
+  if (failed_)
+    return;
+
+  const bool with_texcoords = flags & MESH_HAS_TEXCOORDS;
+  size_t not_triangles = 0;
+  size_t without_texcoords = 0;
+  std::vector<uint32_t> order;
+  order.reserve(faces.size());
+  std::vector<uint64_t> keys;
+  keys.reserve(faces.size() * 3);
+  auto key_of = [&](const obj_face &f, size_t c) {
+    const uint64_t tex = !with_texcoords                            ? 0xFFFFFFFFull
+                         : f.texcoords.size() == f.positions.size() ? f.texcoords[c]
+                                                                    : 0u;
+    return (uint64_t(f.positions[c]) << 48) | (uint64_t(f.normals[c]) << 32) | tex;
+  };
+  for (size_t i = 0; i < faces.size(); ++i) {
+    const obj_face &f = faces[i];
+    // Only triangles can be exported; triangulation may have stopped early.
+    if (f.positions.size() != 3 || f.normals.size() != 3) {
+      ++not_triangles;
+      continue;
+    }
+    if (with_texcoords && f.texcoords.size() != 3)
+      ++without_texcoords;
+    order.push_back(static_cast<uint32_t>(i));
+    for (size_t c = 0; c < 3; ++c)
+      keys.push_back(key_of(f, c));
+  }
+  if (not_triangles)
+    std::cerr << "# WARNING in " << kUnit << " line " << __LINE__ << ": " << not_triangles
+              << " faces that are no triangles skipped" << std::endl;
+  if (without_texcoords)
+    std::cerr << "# warning: missing texcoords in " << without_texcoords
+              << " faces. Using first texcoord." << std::endl;
+  if (with_texcoords && texcoords.size() < 2)
+    texcoords.resize(2, 0.0f);
+
+  std::sort(keys.begin(), keys.end());
+  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+  out_positions.reserve(keys.size() * 3);
+  out_normals.reserve(keys.size() * 3);
+  if (with_texcoords)
+    out_texcoords.reserve(keys.size() * 2);
+  for (uint64_t key : keys) {
+    append_floats(out_positions, positions, 4 * size_t(key >> 48), 3);
+    append_floats(out_normals, normals, 3 * size_t((key >> 32) & 0xFFFF), 3);
+    if (with_texcoords)
+      append_floats(out_texcoords, texcoords, 2 * size_t(key & 0xFFFFFFFF), 2);
+  }
+
+  std::stable_sort(order.begin(), order.end(), [this](uint32_t a, uint32_t b) {
+    return faces[a].material < faces[b].material;
+  });
+  out_indices.reserve(order.size() * 3);
+  // One group per material index up to the highest one used, empty ones
+  // included, so that group k always belongs to material k.
+  int64_t group = -1;
+  for (uint32_t i : order) {
+    const obj_face &f = faces[i];
+    while (group < f.material) {
+      ++group;
+      if (group >= 0)
+        out_group_starts.push_back(static_cast<uint32_t>(out_indices.size()));
+    }
+    for (size_t c = 0; c < 3; ++c) {
+      const auto it = std::lower_bound(keys.begin(), keys.end(), key_of(f, c));
+      out_indices.push_back(static_cast<uint32_t>(it - keys.begin()));
+    }
+  }
+  out_group_starts.push_back(static_cast<uint32_t>(out_indices.size()));
+}
+
+void cObjLoader::get_materials(material_list &out) const { out = materials; }
