@@ -1,0 +1,409 @@
+// Effects toolkit: the blur's copy arithmetic and the target's sizes, then
+// on a real GL the capture, the radial blur (state left as found, streaks
+// outward from its centre) and the 2D overlays. The blur's picture lands in
+// tests/effects/pictures of the build tree.
+#include "effects/cPostRadialblur.h"
+#include "effects/cRenderTarget.h"
+#include "effects/overlays.h"
+
+#include "shaders/gl_harness.h"
+
+#include <cstdlib>
+
+using namespace harness;
+
+namespace {
+
+const auto *const window = testing::AddGlobalTestEnvironment(new GlWindow);
+
+const std::string &pictures() {
+  static const std::string dir = picture_dir("effects");
+  return dir;
+}
+
+GLint get_int(GLenum what) {
+  GLint v = 0;
+  glGetIntegerv(what, &v);
+  return v;
+}
+
+void clear_to(float r, float g, float b) {
+  glClearColor(r, g, b, 1);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+// A pixel-space quad drawn flat, without depth, lighting or texturing.
+void pixel_quad(float x0, float y0, float x1, float y1, float r, float g, float b) {
+  glPushAttrib(GL_ENABLE_BIT);
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_BLEND);
+  glDisable(GL_ALPHA_TEST);
+  glDisable(GL_CULL_FACE);
+  begin_ortho();
+  glColor4f(r, g, b, 1);
+  glBegin(GL_QUADS);
+  glVertex2f(x0, y0);
+  glVertex2f(x1, y0);
+  glVertex2f(x1, y1);
+  glVertex2f(x0, y1);
+  glEnd();
+  glPopAttrib();
+}
+
+struct Effects : testing::Test {
+  void SetUp() override {
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glViewport(0, 0, kWidth, kHeight);
+  }
+  void TearDown() override {
+    glPopAttrib();
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+  }
+};
+
+} // namespace
+
+TEST(BlurArithmetic, ModeZeroBiasGrowsAcrossTheCopies) {
+  float b = 0.0f;
+  std::vector<float> seq;
+  for (int i = 0; i < 100; i += 2)
+    seq.push_back(b = cPostRadialblur::copy_bias(0, i, 100, 4.0f, b));
+  ASSERT_EQ(seq.size(), 50u);
+  EXPECT_FLOAT_EQ(seq[0], 0.0f);
+  EXPECT_FLOAT_EQ(seq[1], 0.12f);
+  EXPECT_FLOAT_EQ(seq[2], 0.24f);
+  EXPECT_NEAR(seq.back(), 5.88f, 1e-5f);
+  for (size_t k = 1; k < seq.size(); ++k)
+    EXPECT_NEAR(seq[k] - seq[k - 1], 0.12f, 1e-5f);
+}
+
+TEST(BlurArithmetic, ModeOneBiasShrinksAndOtherModesKeepTheLastOne) {
+  EXPECT_FLOAT_EQ(cPostRadialblur::copy_bias(1, 0, 100, 4.0f, 0.0f), 6.0f);
+  EXPECT_NEAR(cPostRadialblur::copy_bias(1, 98, 100, 4.0f, 0.0f), 0.12f, 1e-6f);
+  testing::internal::CaptureStderr();
+  EXPECT_FLOAT_EQ(cPostRadialblur::copy_bias(7, 10, 100, 4.0f, 0.5f), 0.5f);
+  EXPECT_FLOAT_EQ(cPostRadialblur::copy_bias(-1, 10, 100, 4.0f, 0.0f), 0.0f);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "# ERROR, unknown case in cPostRadialblur, line 129\n"
+            "# ERROR, unknown case in cPostRadialblur, line 129\n");
+}
+
+TEST(BlurArithmetic, CopyCountIsEverySecondOfZoomTimesAHundred) {
+  EXPECT_EQ(cPostRadialblur::copy_count(1.0f), 50);
+  EXPECT_EQ(cPostRadialblur::copy_count(0.75f), 38);
+  EXPECT_EQ(cPostRadialblur::copy_count(0.5f), 25);
+  EXPECT_EQ(cPostRadialblur::copy_count(0.3f), 15);
+  EXPECT_EQ(cPostRadialblur::copy_count(0.009f), 0) << "below 0.01: only the sharp copy";
+  EXPECT_EQ(cPostRadialblur::copy_count(0.0f), 0);
+}
+
+TEST(TargetSizes, EdgeIsThePowerOfTwoCoveringTheArea) {
+  EXPECT_EQ(cRenderTarget::edge_for(800, 600), 1024);
+  EXPECT_EQ(cRenderTarget::edge_for(512, 512), 512);
+  EXPECT_EQ(cRenderTarget::edge_for(513, 100), 1024);
+  EXPECT_EQ(cRenderTarget::edge_for(100, 300), 512);
+  EXPECT_EQ(cRenderTarget::edge_for(1, 1), 1);
+}
+
+TEST(TargetSizes, LevelsStopAtThreeUnlessTheDriverIsAti) {
+  EXPECT_EQ(cRenderTarget::allocated_levels(1024, false), 3) << "levels 0 to 2";
+  EXPECT_EQ(cRenderTarget::allocated_levels(1024, true), 11) << "levels 0 to 10, down to 1x1";
+  EXPECT_EQ(cRenderTarget::allocated_levels(512, true), 10);
+  EXPECT_EQ(cRenderTarget::allocated_levels(2, false), 2);
+  EXPECT_EQ(cRenderTarget::allocated_levels(1, true), 1);
+}
+
+TEST(TargetSizes, ExtentIsTheCapturedShareOfTheTexture) {
+  cRenderTarget t;
+  t.set_size(800, 600);
+  float s = 0, u = 0;
+  t.get_tex_extent(&s, &u);
+  EXPECT_FLOAT_EQ(s, 0.78125f) << "before create the coming edge is used";
+  EXPECT_FLOAT_EQ(u, 0.5859375f);
+  t.texture_size = 2048;
+  t.get_tex_extent(&s, &u);
+  EXPECT_FLOAT_EQ(s, 0.390625f);
+  cRenderTarget empty;
+  empty.get_tex_extent(&s, &u);
+  EXPECT_EQ(s, 0.0f);
+  EXPECT_EQ(u, 0.0f);
+}
+
+TEST_F(Effects, TargetTextureHasTheClampedChainOrTheFullOne) {
+  cRenderTarget plain;
+  plain.set_size(800, 600);
+  EXPECT_FALSE(plain.is_ati) << "the test GL is not from that vendor";
+  plain.create();
+  ASSERT_NE(plain.texture, 0u);
+  EXPECT_EQ(plain.texture_size, 1024);
+  const GLuint first = plain.texture;
+  plain.create();
+  EXPECT_EQ(plain.texture, first) << "create makes the texture once";
+  glBindTexture(GL_TEXTURE_2D, plain.texture);
+  EXPECT_EQ(get_int(GL_TEXTURE_BINDING_2D), GLint(plain.texture));
+  GLint v = 0;
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, &v);
+  EXPECT_EQ(v, 3);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &v);
+  EXPECT_EQ(v, GL_LINEAR_MIPMAP_LINEAR);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &v);
+  EXPECT_EQ(v, GL_CLAMP);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &v);
+  EXPECT_EQ(v, 1024);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 2, GL_TEXTURE_WIDTH, &v);
+  EXPECT_EQ(v, 256);
+
+  cRenderTarget ati;
+  ati.is_ati = true;
+  ati.set_size(800, 600);
+  ati.create();
+  glBindTexture(GL_TEXTURE_2D, ati.texture);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, &v);
+  EXPECT_EQ(v, 1000) << "no level limits on that path";
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 10, GL_TEXTURE_WIDTH, &v);
+  EXPECT_EQ(v, 1) << "every level down to 1x1";
+  glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+TEST_F(Effects, CaptureCopiesTheFrameRestoresTheViewportAndClears) {
+  cRenderTarget t;
+  t.set_size(800, 600);
+  t.create();
+  glViewport(10, 20, 300, 200);
+  t.begin();
+  GLint vp[4];
+  glGetIntegerv(GL_VIEWPORT, vp);
+  EXPECT_EQ(vp[2], 800);
+  EXPECT_EQ(vp[3], 600);
+  clear_to(0, 0, 0);
+  pixel_quad(100, 50, 200, 150, 1, 0, 0);
+  glActiveTextureARB(GL_TEXTURE0_ARB);
+  glDisable(GL_TEXTURE_2D);
+  const GLuint other = 0;
+  glBindTexture(GL_TEXTURE_2D, other);
+  glClearColor(0, 0, 1, 1);
+  t.end();
+  glGetIntegerv(GL_VIEWPORT, vp);
+  EXPECT_EQ(vp[0], 10);
+  EXPECT_EQ(vp[1], 20);
+  EXPECT_EQ(vp[2], 300);
+  EXPECT_EQ(vp[3], 200);
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D)) << "texture state is popped";
+  EXPECT_EQ(get_int(GL_TEXTURE_BINDING_2D), 0);
+  const auto frame = read_frame();
+  EXPECT_EQ(at(frame, 150, 100).b, 255) << "cleared after the copy";
+  EXPECT_EQ(at(frame, 150, 100).r, 0);
+
+  std::vector<uint8_t> level0(1024 * 1024 * 4);
+  glBindTexture(GL_TEXTURE_2D, t.texture);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, level0.data());
+  glBindTexture(GL_TEXTURE_2D, 0);
+  auto texel = [&](int x, int y) { return &level0[(y * 1024 + x) * 4]; };
+  EXPECT_EQ(texel(150, 100)[0], 255) << "the red quad was captured";
+  EXPECT_EQ(texel(50, 100)[0], 0);
+}
+
+TEST_F(Effects, BlurLeavesTheGlStateAsItFoundIt) {
+  cPostRadialblur blur(800, 600, 0, 4.0f);
+  blur.prepare();
+  GLuint a = 0, b = 0;
+  glGenTextures(1, &a);
+  glGenTextures(1, &b);
+  glBlendFunc(GL_ONE_MINUS_DST_COLOR, GL_SRC_COLOR);
+  glActiveTextureARB(GL_TEXTURE0_ARB);
+  glBindTexture(GL_TEXTURE_2D, a);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_BLEND);
+  glEnable(GL_TEXTURE_GEN_S);
+  glActiveTextureARB(GL_TEXTURE1_ARB);
+  glBindTexture(GL_TEXTURE_2D, b);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+  glEnable(GL_TEXTURE_2D);
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_LIGHTING);
+  glEnable(GL_LIGHT0);
+  glEnable(GL_COLOR_MATERIAL);
+  glDisable(GL_BLEND);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(70, 4.0 / 3.0, 1, 100);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glTranslatef(1, 2, 3);
+  float projection[16], modelview[16];
+  glGetFloatv(GL_PROJECTION_MATRIX, projection);
+  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+
+  blur.render();
+
+  EXPECT_EQ(get_int(GL_BLEND_SRC), GL_ONE_MINUS_DST_COLOR);
+  EXPECT_EQ(get_int(GL_BLEND_DST), GL_SRC_COLOR);
+  EXPECT_EQ(get_int(GL_ACTIVE_TEXTURE), GL_TEXTURE0) << "unit 0 active";
+  GLint env = 0;
+  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
+  EXPECT_EQ(env, GL_BLEND);
+  EXPECT_EQ(get_int(GL_TEXTURE_BINDING_2D), GLint(a));
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_GEN_S));
+  float bias = -5;
+  glGetTexEnvfv(GL_TEXTURE_FILTER_CONTROL_EXT, GL_TEXTURE_LOD_BIAS_EXT, &bias);
+  EXPECT_EQ(bias, 0.0f);
+  glActiveTextureARB(GL_TEXTURE1_ARB);
+  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
+  EXPECT_EQ(env, GL_REPLACE);
+  EXPECT_EQ(get_int(GL_TEXTURE_BINDING_2D), GLint(b));
+  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+  glGetTexEnvfv(GL_TEXTURE_FILTER_CONTROL_EXT, GL_TEXTURE_LOD_BIAS_EXT, &bias);
+  EXPECT_EQ(bias, 0.0f);
+  glActiveTextureARB(GL_TEXTURE0_ARB);
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+  EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+  EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
+  EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  EXPECT_EQ(get_int(GL_MATRIX_MODE), GL_MODELVIEW);
+  float p[16], m[16];
+  glGetFloatv(GL_PROJECTION_MATRIX, p);
+  glGetFloatv(GL_MODELVIEW_MATRIX, m);
+  for (int i = 0; i < 16; ++i) {
+    EXPECT_FLOAT_EQ(p[i], projection[i]);
+    EXPECT_FLOAT_EQ(m[i], modelview[i]);
+  }
+  glActiveTextureARB(GL_TEXTURE1_ARB);
+  glDisable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glActiveTextureARB(GL_TEXTURE0_ARB);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glDeleteTextures(1, &a);
+  glDeleteTextures(1, &b);
+}
+
+TEST_F(Effects, ABrightDotStreaksOutwardFromTheCentre) {
+  cPostRadialblur blur(800, 600, 0, 4.0f);
+  blur.prepare();
+  // The zoom centre in texture space, 0.5 of a 1024 texture, is the
+  // window pixel (512, 512).
+  auto run = [&](float intensity, float zoom) {
+    blur.target->begin();
+    clear_to(0, 0, 0);
+    pixel_quad(296, 296, 304, 304, 1, 1, 1);
+    blur.target->end();
+    blur.intensity = intensity;
+    blur.zoom = zoom;
+    blur.render();
+    return read_frame();
+  };
+  const auto streaked = run(1.0f, 1.0f);
+  EXPECT_GT(at(streaked, 300, 300).sum(), 700) << "the sharp copy keeps the dot";
+  EXPECT_GT(mean_sum(streaked, 250, 250, 2), 40) << "the streak runs away from the centre";
+  EXPECT_GT(mean_sum(streaked, 200, 200, 2), 20);
+  EXPECT_LT(mean_sum(streaked, 380, 380, 3), 6) << "nothing toward the centre";
+  EXPECT_LT(mean_sum(streaked, 250, 350, 3), 6) << "nothing sideways";
+
+  const auto sharp_only = run(0.0f, 1.0f);
+  EXPECT_GT(at(sharp_only, 300, 300).sum(), 700);
+  EXPECT_LT(mean_sum(sharp_only, 250, 250, 2), 3) << "intensity 0: only the sharp copy";
+  const auto no_copies = run(1.0f, 0.005f);
+  EXPECT_LT(mean_sum(no_copies, 250, 250, 2), 3) << "zoom below 0.01: no copies";
+}
+
+TEST_F(Effects, BlurPicture) {
+  cPostRadialblur blur(800, 600, 0, 4.0f);
+  blur.prepare();
+  blur.centre_x = 0.5f;
+  blur.centre_y = 0.25f;
+  blur.zoom = 0.75f;
+  blur.intensity = 2.0f;
+  blur.target->begin();
+  clear_to(0.02f, 0.02f, 0.05f);
+  // A field of coloured lamps around the zoom centre (window 512, 256).
+  std::srand(4);
+  for (int k = 0; k < 60; ++k) {
+    const float x = float(std::rand() % 760 + 20), y = float(std::rand() % 560 + 20);
+    const float s = float(std::rand() % 14 + 4);
+    const float hue = float(k) / 60.0f * 6.2831853f;
+    pixel_quad(x - s, y - s, x + s, y + s, 0.6f + 0.4f * std::cos(hue),
+               0.6f + 0.4f * std::cos(hue + 2.1f), 0.6f + 0.4f * std::cos(hue + 4.2f));
+  }
+  pixel_quad(380, 240, 420, 400, 1, 1, 1);
+  blur.target->end();
+  blur.render();
+  const auto f = read_frame();
+  EXPECT_GT(covered(f, Rgba{0, 0, 0, 0}, 30), 100000) << "streaks fill the frame";
+  EXPECT_TRUE(save_png(pictures(), "radialblur"));
+}
+
+TEST_F(Effects, OrthoMapsOneUnitToOnePixelFromTheLowerLeft) {
+  clear_to(0, 0, 0);
+  begin_ortho();
+  EXPECT_EQ(get_int(GL_MATRIX_MODE), GL_MODELVIEW);
+  float m[16], p[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, m);
+  glGetFloatv(GL_PROJECTION_MATRIX, p);
+  for (int i = 0; i < 16; ++i)
+    EXPECT_FLOAT_EQ(m[i], i % 5 == 0 ? 1.0f : 0.0f);
+  // (width, height, 0) lands on the upper-right corner of clip space.
+  const float x = p[0] * 800 + p[12], y = p[5] * 600 + p[13], z = p[14];
+  EXPECT_FLOAT_EQ(x, 1.0f);
+  EXPECT_FLOAT_EQ(y, 1.0f);
+  EXPECT_FLOAT_EQ(z, 0.0f);
+  pixel_quad(798, 598, 800, 600, 0, 1, 0);
+  const auto f = read_frame();
+  EXPECT_EQ(at(f, 799, 599).g, 255);
+  EXPECT_EQ(at(f, 797, 599).g, 0);
+}
+
+TEST_F(Effects, InvertTwiceGivesThePictureBackAndZeroBlacksOut) {
+  clear_to(0.2f, 0.4f, 0.6f);
+  pixel_quad(100, 100, 300, 300, 1, 0.5f, 0);
+  glEnable(GL_DEPTH_TEST);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+  const auto before = read_frame();
+  overlay_invert(1.0f);
+  const auto inverted = read_frame();
+  EXPECT_NEAR(at(inverted, 10, 10).r, 255 - at(before, 10, 10).r, 1);
+  EXPECT_NEAR(at(inverted, 200, 200).b, 255 - at(before, 200, 200).b, 1);
+  overlay_invert(1.0f);
+  const auto back = read_frame();
+  EXPECT_NEAR(at(back, 10, 10).g, at(before, 10, 10).g, 1);
+  EXPECT_NEAR(at(back, 200, 200).r, at(before, 200, 200).r, 1);
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST)) << "enable bits are restored";
+  EXPECT_EQ(get_int(GL_BLEND_SRC), GL_SRC_ALPHA) << "blend factors are restored";
+  EXPECT_EQ(get_int(GL_BLEND_DST), GL_ONE);
+  overlay_invert(0.0f);
+  EXPECT_EQ(at(read_frame(), 200, 200).sum(), 0);
+}
+
+TEST_F(Effects, NoiseUsesExactlyFiveHundredRandomNumbers) {
+  clear_to(0, 0, 0);
+  std::srand(1234);
+  for (int i = 0; i < 500; ++i)
+    std::rand();
+  const int expected = std::rand();
+  std::srand(1234);
+  overlay_noise();
+  EXPECT_EQ(std::rand(), expected);
+  EXPECT_GT(covered(read_frame(), Rgba{0, 0, 0, 0}, 10), 1000) << "some strips show";
+}
+
+TEST_F(Effects, FlashMovesTowardWhiteAndNeverSetsZeroBlendFactors) {
+  clear_to(0, 0, 0);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  overlay_flash(0.5f);
+  EXPECT_NEAR(at(read_frame(), 400, 300).r, 64, 2) << "0.5 * 0.5 added over black";
+  EXPECT_EQ(get_int(GL_BLEND_SRC), GL_SRC_ALPHA) << "no save yet: the factors stay";
+  EXPECT_EQ(get_int(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
+
+  glBlendFunc(GL_ONE, GL_ONE);
+  save_blend();
+  EXPECT_EQ(saved_blend_src, GL_ONE);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  overlay_flash(0.25f);
+  EXPECT_EQ(get_int(GL_BLEND_SRC), GL_ONE) << "after a save, the saved factors are set";
+  EXPECT_EQ(get_int(GL_BLEND_DST), GL_ONE);
+  glBlendFunc(GL_DST_COLOR, GL_ZERO);
+  restore_blend();
+  EXPECT_EQ(get_int(GL_BLEND_SRC), GL_ONE);
+}

@@ -1,0 +1,359 @@
+// The program-toolkit layer over GLSL: profiles, compiling, errors and
+// listings, parameters and their units, pair linking and the values that
+// reach the GL programs.
+#include "shaders/cg_runtime.h"
+
+#include "gl_harness.h"
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const auto *const window = testing::AddGlobalTestEnvironment(new harness::GlWindow);
+
+std::vector<CGerror> g_errors;
+void record_error() { g_errors.push_back(cgGetError()); }
+
+std::string temp_dir() {
+  std::string dir = std::string(DEMO_BINARY_DIR) + "/tests/shaders/layer_sources";
+  std::filesystem::create_directories(dir);
+  return dir;
+}
+
+std::string write_source(const std::string &name, const std::string &text) {
+  const std::string path = temp_dir() + "/" + name;
+  std::ofstream(path) << text;
+  return path;
+}
+
+const char kVertexA[] = R"(#version 120
+uniform mat4 turn;
+uniform float amount;
+uniform vec4 tint;
+uniform sampler2D texunit3_side;
+varying vec3 shade;
+void main() {
+  shade = tint.rgb * amount + texture2D(texunit3_side, vec2(0.5)).rgb * 0.001;
+  gl_Position = gl_ModelViewProjectionMatrix * (turn * gl_Vertex);
+}
+)";
+
+const char kFragmentA[] = R"(#version 120
+uniform sampler2D picture; // a texture parameter
+uniform sampler1D texunit2_scale;
+uniform sampler2D second;
+varying vec3 shade;
+void main() {
+  gl_FragColor = vec4(shade, 1.0) + texture2D(picture, vec2(0.5)) * 0.001 +
+                 texture1D(texunit2_scale, 0.5) * 0.001 + texture2D(second, vec2(0.5)) * 0.001;
+}
+)";
+
+// Reads a varying that kVertexA does not write.
+const char kFragmentOther[] = R"(#version 120
+varying vec2 elsewhere;
+void main() { gl_FragColor = vec4(elsewhere, 0.0, 1.0); }
+)";
+
+const char kBroken[] = R"(#version 120
+void main() {
+  gl_Position = undeclared_thing * 2.0;
+}
+)";
+
+// Compiles, but names a function nobody defines: only linking fails.
+const char kUnlinkable[] = R"(#version 120
+vec4 colour_from_nowhere();
+void main() { gl_FragColor = colour_from_nowhere(); }
+)";
+
+struct Layer : testing::Test {
+  CGcontext context = nullptr;
+  std::string vertex_a, fragment_a, fragment_other, broken, unlinkable;
+
+  void SetUp() override {
+    g_errors.clear();
+    cgSetErrorCallback(record_error);
+    context = cgCreateContext();
+    vertex_a = write_source("a_vert.glsl", kVertexA);
+    fragment_a = write_source("a_frag.glsl", kFragmentA);
+    fragment_other = write_source("other_frag.glsl", kFragmentOther);
+    broken = write_source("broken_vert.glsl", kBroken);
+    unlinkable = write_source("unlinkable_frag.glsl", kUnlinkable);
+  }
+  void TearDown() override {
+    off();
+    cgDestroyContext(context);
+    cgSetErrorCallback(nullptr);
+  }
+
+  CGprogram make(const std::string &file, CGprofile profile) {
+    CGprogram p =
+        cgCreateProgramFromFile(context, CG_SOURCE, file.c_str(), profile, nullptr, nullptr);
+    if (p)
+      cgGLLoadProgram(p);
+    return p;
+  }
+  // Binds first, then enables the vertex and the fragment profile.
+  void use(CGprogram v, CGprogram f) {
+    if (v)
+      cgGLBindProgram(v);
+    if (f)
+      cgGLBindProgram(f);
+    cgGLEnableProfile(CG_PROFILE_ARBVP1);
+    cgGLEnableProfile(CG_PROFILE_ARBFP1);
+  }
+  void off() {
+    cgGLDisableProfile(CG_PROFILE_ARBVP1);
+    cgGLDisableProfile(CG_PROFILE_ARBFP1);
+  }
+};
+
+template <typename Fn> Fn resolve(const char *name) {
+  return reinterpret_cast<Fn>(SDL_GL_GetProcAddress(name));
+}
+
+std::vector<float> uniform_values(const char *name, int count) {
+  auto get_location = resolve<PFNGLGETUNIFORMLOCATIONPROC>("glGetUniformLocation");
+  auto get_values = resolve<PFNGLGETUNIFORMFVPROC>("glGetUniformfv");
+  auto get_int = resolve<PFNGLGETUNIFORMIVPROC>("glGetUniformiv");
+  std::vector<float> out(count, -999.0f);
+  const GLuint program = cg_layer_current_gl_program();
+  const GLint location = get_location(program, name);
+  if (location < 0)
+    return {};
+  if (count == 1 && std::string(name).find("texunit") != std::string::npos) {
+    GLint unit = -1;
+    get_int(program, location, &unit);
+    out[0] = float(unit);
+  } else {
+    get_values(program, location, out.data());
+  }
+  return out;
+}
+
+} // namespace
+
+TEST_F(Layer, ProfilesFollowTheGlCapabilities) {
+  EXPECT_TRUE(cgGLIsProfileSupported(CG_PROFILE_ARBVP1));
+  EXPECT_TRUE(cgGLIsProfileSupported(CG_PROFILE_ARBFP1));
+  EXPECT_EQ(bool(cgGLIsProfileSupported(CG_PROFILE_VP20)),
+            has_gl_extension("GL_NV_vertex_program"));
+  EXPECT_EQ(bool(cgGLIsProfileSupported(CG_PROFILE_FP30)),
+            has_gl_extension("GL_NV_fragment_program"));
+  EXPECT_FALSE(cgGLIsProfileSupported(CG_PROFILE_UNKNOWN));
+  cgGLSetOptimalOptions(CG_PROFILE_ARBVP1);
+  EXPECT_TRUE(g_errors.empty());
+  cgGLSetOptimalOptions(CG_PROFILE_UNKNOWN);
+  ASSERT_EQ(g_errors.size(), 1u);
+  EXPECT_EQ(g_errors[0], CG_INVALID_PROFILE_ERROR);
+}
+
+TEST_F(Layer, CompileErrorCallsTheHandlerWithTheCompilersListing) {
+  CGprogram p = make(broken, CG_PROFILE_ARBVP1);
+  EXPECT_EQ(p, nullptr);
+  ASSERT_EQ(g_errors.size(), 1u);
+  EXPECT_EQ(g_errors[0], CG_COMPILER_ERROR);
+  EXPECT_EQ(cgGetError(), CG_NO_ERROR) << "reading the error clears it";
+  const char *listing = cgGetLastListing(context);
+  ASSERT_NE(listing, nullptr);
+  EXPECT_NE(std::string(listing).find("undeclared_thing"), std::string::npos) << listing;
+  EXPECT_NE(std::string(listing).find("broken_vert.glsl"), std::string::npos) << listing;
+  EXPECT_STRNE(cgGetErrorString(CG_COMPILER_ERROR), cgGetErrorString(CG_NO_ERROR));
+}
+
+TEST_F(Layer, BadArgumentsAreReportedNotCompiled) {
+  EXPECT_EQ(make(temp_dir() + "/no_such_file.glsl", CG_PROFILE_ARBVP1), nullptr);
+  EXPECT_EQ(cgCreateProgramFromFile(context, CG_OBJECT, vertex_a.c_str(), CG_PROFILE_ARBVP1,
+                                    nullptr, nullptr),
+            nullptr);
+  EXPECT_EQ(cgCreateProgramFromFile(context, CG_SOURCE, vertex_a.c_str(), CG_PROFILE_ARBVP1,
+                                    "shade_it", nullptr),
+            nullptr);
+  EXPECT_EQ(cgCreateProgramFromFile(nullptr, CG_SOURCE, vertex_a.c_str(), CG_PROFILE_ARBVP1,
+                                    nullptr, nullptr),
+            nullptr);
+  const std::vector<CGerror> expect = {CG_FILE_READ_ERROR, CG_INVALID_ENUMERANT_ERROR,
+                                       CG_INVALID_ENTRY_ERROR, CG_INVALID_CONTEXT_HANDLE_ERROR};
+  EXPECT_EQ(g_errors, expect);
+  CGprogram v = cgCreateProgramFromFile(context, CG_SOURCE, vertex_a.c_str(), CG_PROFILE_ARBVP1,
+                                        "main", nullptr);
+  ASSERT_NE(v, nullptr);
+  cgGLBindProgram(v); // not loaded yet
+  EXPECT_EQ(g_errors.back(), CG_PROGRAM_NOT_LOADED_ERROR);
+}
+
+TEST_F(Layer, ParametersAreTheDeclaredUniformsWithTheirUnits) {
+  CGprogram v = make(vertex_a, CG_PROFILE_ARBVP1);
+  CGprogram f = make(fragment_a, CG_PROFILE_ARBFP1);
+  ASSERT_TRUE(v && f);
+  EXPECT_EQ(cgGetLastListing(context), nullptr) << "a clean compile leaves no listing";
+  for (const char *name : {"turn", "amount", "tint", "texunit3_side"})
+    EXPECT_NE(cgGetNamedParameter(v, name), nullptr) << name;
+  EXPECT_EQ(cgGetNamedParameter(v, "picture"), nullptr) << "belongs to the other program";
+  EXPECT_EQ(cgGetNamedParameter(v, "shade"), nullptr) << "varyings are no parameters";
+  EXPECT_TRUE(g_errors.empty()) << "an unknown name is no error";
+
+  EXPECT_EQ(cg_layer_parameter_unit(cgGetNamedParameter(v, "texunit3_side")), 3);
+  EXPECT_EQ(cg_layer_parameter_unit(cgGetNamedParameter(f, "texunit2_scale")), 2);
+  EXPECT_EQ(cg_layer_parameter_unit(cgGetNamedParameter(f, "picture")), 5);
+  EXPECT_EQ(cg_layer_parameter_unit(cgGetNamedParameter(f, "second")), 6);
+  EXPECT_EQ(cg_layer_parameter_unit(cgGetNamedParameter(v, "amount")), -1);
+}
+
+TEST_F(Layer, PairsLinkOnceAndProfilesSwitchToFixedFunction) {
+  CGprogram v = make(vertex_a, CG_PROFILE_ARBVP1);
+  CGprogram f = make(fragment_a, CG_PROFILE_ARBFP1);
+  use(v, f);
+  const GLuint linked = cg_layer_current_gl_program();
+  EXPECT_NE(linked, 0u);
+  GLint in_use = 0;
+  glGetIntegerv(GL_CURRENT_PROGRAM, &in_use);
+  EXPECT_EQ(GLuint(in_use), linked);
+
+  off();
+  EXPECT_EQ(cg_layer_current_gl_program(), 0u);
+  glGetIntegerv(GL_CURRENT_PROGRAM, &in_use);
+  EXPECT_EQ(in_use, 0);
+  // Every intermediate state of one on/off cycle is linked by now.
+  const int pairs = cg_layer_linked_pair_count(context);
+
+  use(v, f);
+  EXPECT_EQ(cg_layer_current_gl_program(), linked) << "the cached pair is used again";
+  off();
+  EXPECT_EQ(cg_layer_linked_pair_count(context), pairs);
+  EXPECT_TRUE(g_errors.empty());
+}
+
+TEST_F(Layer, MismatchedVaryingsAreNeverLinkedAndNoError) {
+  CGprogram v = make(vertex_a, CG_PROFILE_ARBVP1);
+  CGprogram f = make(fragment_other, CG_PROFILE_ARBFP1);
+  cgGLBindProgram(v);
+  cgGLBindProgram(f);
+  cgGLEnableProfile(CG_PROFILE_ARBVP1);
+  EXPECT_NE(cg_layer_current_gl_program(), 0u) << "the vertex program alone links";
+  const int before = cg_layer_linked_pair_count(context);
+  cgGLEnableProfile(CG_PROFILE_ARBFP1);
+  EXPECT_EQ(cg_layer_current_gl_program(), 0u);
+  EXPECT_EQ(cg_layer_linked_pair_count(context), before);
+  EXPECT_TRUE(g_errors.empty());
+}
+
+TEST_F(Layer, LinkFailureReportsOnceWithTheLinkersListing) {
+  CGprogram f = make(unlinkable, CG_PROFILE_ARBFP1);
+  ASSERT_NE(f, nullptr);
+  use(nullptr, f);
+  ASSERT_EQ(g_errors.size(), 1u);
+  EXPECT_EQ(g_errors[0], CG_PROGRAM_LINK_ERROR);
+  ASSERT_NE(cgGetLastListing(context), nullptr);
+  EXPECT_NE(std::string(cgGetLastListing(context)).find("colour_from_nowhere"), std::string::npos);
+  EXPECT_EQ(cg_layer_current_gl_program(), 0u);
+  cgGLDisableProfile(CG_PROFILE_ARBFP1);
+  cgGLEnableProfile(CG_PROFILE_ARBFP1);
+  EXPECT_EQ(g_errors.size(), 1u) << "a failed pair is not linked again";
+}
+
+TEST_F(Layer, ValuesSetBeforeOrDuringUseReachTheLinkedProgram) {
+  CGprogram v = make(vertex_a, CG_PROFILE_ARBVP1);
+  CGprogram f = make(fragment_a, CG_PROFILE_ARBFP1);
+  float turn[16];
+  for (int i = 0; i < 16; ++i)
+    turn[i] = float(i + 1);
+  cgGLSetMatrixParameterfc(cgGetNamedParameter(v, "turn"), turn);
+  cgGLSetParameter1f(cgGetNamedParameter(v, "amount"), 0.25f);
+  use(v, f);
+  std::vector<float> got = uniform_values("turn", 16);
+  ASSERT_EQ(got.size(), 16u);
+  for (int i = 0; i < 16; ++i)
+    EXPECT_FLOAT_EQ(got[i], turn[i]) << "column order is kept: element " << i;
+  EXPECT_FLOAT_EQ(uniform_values("amount", 1).at(0), 0.25f);
+
+  cgGLSetParameter1f(cgGetNamedParameter(v, "amount"), 0.75f);
+  EXPECT_FLOAT_EQ(uniform_values("amount", 1).at(0), 0.75f) << "sent at once while in use";
+  EXPECT_FLOAT_EQ(uniform_values("texunit3_side", 1).at(0), 3.0f);
+  EXPECT_FLOAT_EQ(uniform_values("texunit2_scale", 1).at(0), 2.0f);
+  EXPECT_TRUE(g_errors.empty());
+}
+
+TEST_F(Layer, ZeroParameterHandlesAreIgnoredAndWrongTypesRejected) {
+  const float m[16] = {};
+  cgGLSetMatrixParameterfc(nullptr, m);
+  cgGLSetParameter1f(nullptr, 1.0f);
+  cgGLSetTextureParameter(nullptr, 7);
+  cgGLEnableTextureParameter(nullptr);
+  cgGLDisableTextureParameter(nullptr);
+  EXPECT_TRUE(g_errors.empty());
+
+  CGprogram v = make(vertex_a, CG_PROFILE_ARBVP1);
+  cgGLSetMatrixParameterfc(cgGetNamedParameter(v, "amount"), m);
+  cgGLSetTextureParameter(cgGetNamedParameter(v, "turn"), 3);
+  const std::vector<CGerror> expect = {CG_INVALID_PARAMETER_TYPE_ERROR,
+                                       CG_INVALID_PARAMETER_TYPE_ERROR};
+  EXPECT_EQ(g_errors, expect);
+}
+
+TEST_F(Layer, TextureParametersBindOnTheirOwnUnitAndLeaveTheActiveUnit) {
+  CGprogram f = make(fragment_a, CG_PROFILE_ARBFP1);
+  CGparameter picture = cgGetNamedParameter(f, "picture");
+  GLuint tex = 0;
+  glGenTextures(1, &tex);
+  glActiveTextureARB(GL_TEXTURE1_ARB);
+  cgGLSetTextureParameter(picture, tex);
+  cgGLEnableTextureParameter(picture);
+  GLint active = 0, bound = 0;
+  glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
+  EXPECT_EQ(active, GL_TEXTURE1);
+  glActiveTextureARB(GL_TEXTURE5_ARB);
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  EXPECT_EQ(GLuint(bound), tex);
+
+  glActiveTextureARB(GL_TEXTURE0_ARB);
+  cgGLDisableTextureParameter(picture);
+  glActiveTextureARB(GL_TEXTURE5_ARB);
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  EXPECT_EQ(bound, 0);
+  glActiveTextureARB(GL_TEXTURE0_ARB);
+  glDeleteTextures(1, &tex);
+  EXPECT_TRUE(g_errors.empty());
+}
+
+TEST_F(Layer, DestroyingABoundProgramFallsBackAndStaleHandlesAreErrors) {
+  CGprogram v = make(vertex_a, CG_PROFILE_ARBVP1);
+  CGprogram f = make(fragment_a, CG_PROFILE_ARBFP1);
+  use(v, f);
+  ASSERT_NE(cg_layer_current_gl_program(), 0u);
+  const int pairs = cg_layer_linked_pair_count(context);
+  cgDestroyProgram(f);
+  EXPECT_LT(cg_layer_linked_pair_count(context), pairs);
+  EXPECT_TRUE(g_errors.empty());
+  // Vertex program alone now, fragment stage fixed-function.
+  EXPECT_NE(cg_layer_current_gl_program(), 0u);
+  cgDestroyProgram(f);
+  ASSERT_EQ(g_errors.size(), 1u);
+  EXPECT_EQ(g_errors[0], CG_INVALID_PROGRAM_HANDLE_ERROR);
+  CGparameter stale = cgGetNamedParameter(v, "amount");
+  cgDestroyProgram(v);
+  EXPECT_EQ(cg_layer_current_gl_program(), 0u);
+  cgGLSetParameter1f(stale, 1.0f);
+  EXPECT_EQ(g_errors.back(), CG_INVALID_PARAM_HANDLE_ERROR);
+}
+
+TEST_F(Layer, DestroyingTheContextReleasesEveryProgram) {
+  CGcontext other = cgCreateContext();
+  CGprogram v = cgCreateProgramFromFile(other, CG_SOURCE, vertex_a.c_str(), CG_PROFILE_ARBVP1,
+                                        nullptr, nullptr);
+  CGprogram f = cgCreateProgramFromFile(other, CG_SOURCE, fragment_a.c_str(), CG_PROFILE_ARBFP1,
+                                        nullptr, nullptr);
+  cgGLLoadProgram(v);
+  cgGLLoadProgram(f);
+  use(v, f);
+  EXPECT_NE(cg_layer_current_gl_program(), 0u);
+  cgDestroyContext(other);
+  EXPECT_TRUE(g_errors.empty());
+  EXPECT_EQ(cg_layer_current_gl_program(), 0u);
+  cgGLBindProgram(v);
+  EXPECT_EQ(g_errors.back(), CG_INVALID_PROGRAM_HANDLE_ERROR);
+  EXPECT_EQ(cgGetLastListing(other), nullptr);
+}
