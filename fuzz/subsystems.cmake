@@ -1,2 +1,4 @@
 # Engine subsystems each fuzz target links (targets not listed link all).
 set(markers_fuzz_SUBSYSTEMS platform runtime audio)
+set(obj_fuzz_SUBSYSTEMS platform assets archive)
+set(mtl_fuzz_SUBSYSTEMS platform assets archive)
