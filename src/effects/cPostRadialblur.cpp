@@ -29,8 +29,12 @@ float cPostRadialblur::copy_bias(int32_t mode, int i, int n, float spread, float
 }
 
 void cPostRadialblur::render() {
-  glPushAttrib(GL_ENABLE_BIT);
-  glPushAttrib(GL_TEXTURE_BIT);
+  // Enable and texture bits in one push: some drivers skip restoring the
+  // outer group of two nested pushes when only that group changed.
+  glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT);
+  // Some drivers leave the light switches out of the enable group's pop.
+  const GLboolean light0 = glIsEnabled(GL_LIGHT0);
+  const GLboolean light1 = glIsEnabled(GL_LIGHT1);
 
   for (GLenum unit : {GL_TEXTURE0_ARB, GL_TEXTURE1_ARB}) {
     glActiveTextureARB(unit);
@@ -153,6 +157,9 @@ void cPostRadialblur::render() {
   }
 
   glPopAttrib();
-  glPopAttrib();
+  if (light0)
+    glEnable(GL_LIGHT0);
+  if (light1)
+    glEnable(GL_LIGHT1);
   glActiveTextureARB(GL_TEXTURE0_ARB);
 }

@@ -79,8 +79,10 @@ void overlay_noise() {
   for (int i = 0; i < 250; ++i) {
     const int r1 = std::rand();
     const int r2 = std::rand();
-    const float y = r1 * h / 32767.0f;
-    const float strip = r2 * (h * 0.1f) / 32767.0f;
+    // Scaled by the library's own range, so the strips span the window
+    // whether rand() stops at 32767 or goes on to 2^31 - 1.
+    const float y = static_cast<float>(r1) * h / static_cast<float>(RAND_MAX);
+    const float strip = static_cast<float>(r2) * (h * 0.1f) / static_cast<float>(RAND_MAX);
     // Strips past z = 1 are clipped; they are still issued so the random
     // sequence advances by the same amount every time.
     const float z = 0.5f + 0.04f * i;

@@ -8,6 +8,7 @@
 
 #include "shaders/gl_harness.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 using namespace harness;
@@ -261,6 +262,7 @@ TEST_F(Effects, BlurLeavesTheGlStateAsItFoundIt) {
   EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
   EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
   EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
+  EXPECT_FALSE(glIsEnabled(GL_LIGHT1));
   EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
   EXPECT_FALSE(glIsEnabled(GL_BLEND));
   EXPECT_EQ(get_int(GL_MATRIX_MODE), GL_MODELVIEW);
@@ -283,6 +285,9 @@ TEST_F(Effects, BlurLeavesTheGlStateAsItFoundIt) {
 TEST_F(Effects, ABrightDotStreaksOutwardFromTheCentre) {
   cPostRadialblur blur(800, 600, 0, 4.0f);
   blur.prepare();
+  // The copies' alpha stays at or below 0.1 x intensity: the scenes that
+  // own a blur switch the default alpha test off, and so does this one.
+  glDisable(GL_ALPHA_TEST);
   // The zoom centre in texture space, 0.5 of a 1024 texture, is the
   // window pixel (512, 512).
   auto run = [&](float intensity, float zoom) {
@@ -316,6 +321,7 @@ TEST_F(Effects, BlurPicture) {
   blur.centre_y = 0.25f;
   blur.zoom = 0.75f;
   blur.intensity = 2.0f;
+  glDisable(GL_ALPHA_TEST);
   blur.target->begin();
   clear_to(0.02f, 0.02f, 0.05f);
   // A field of coloured lamps around the zoom centre (window 512, 256).
@@ -376,34 +382,87 @@ TEST_F(Effects, InvertTwiceGivesThePictureBackAndZeroBlacksOut) {
   EXPECT_EQ(at(read_frame(), 200, 200).sum(), 0);
 }
 
-TEST_F(Effects, NoiseUsesExactlyFiveHundredRandomNumbers) {
+TEST_F(Effects, NoiseDrawsOnlyTheNearStripsAndUsesFiveHundredRandomNumbers) {
   clear_to(0, 0, 0);
+  // The overlay leaves lighting and culling as they are: unlit strips are
+  // the caller's choice.
+  glDisable(GL_LIGHTING);
+  glEnable(GL_CULL_FACE);
   std::srand(1234);
-  for (int i = 0; i < 500; ++i)
-    std::rand();
+  std::vector<std::pair<float, float>> strips; // y, height
+  for (int i = 0; i < 250; ++i) {
+    const float y = float(std::rand()) * 600.0f / float(RAND_MAX);
+    const float h = float(std::rand()) * 60.0f / float(RAND_MAX);
+    strips.emplace_back(y, h);
+  }
   const int expected = std::rand();
   std::srand(1234);
   overlay_noise();
-  EXPECT_EQ(std::rand(), expected);
-  EXPECT_GT(covered(read_frame(), Rgba{0, 0, 0, 0}, 10), 1000) << "some strips show";
+  EXPECT_EQ(std::rand(), expected) << "exactly 500 values drawn";
+  EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+  EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST)) << "enable bits are restored";
+
+  // Strips 0 to 12 lie within the depth range; the rest are clipped.
+  const auto f = read_frame();
+  int lit_rows = 0, checked_rows = 0;
+  for (int row = 0; row < kHeight; ++row) {
+    const float centre = row + 0.5f;
+    bool near_edge = false, inside_near = false;
+    for (size_t i = 0; i < strips.size(); ++i) {
+      const float y0 = strips[i].first, y1 = y0 + strips[i].second;
+      near_edge |= std::abs(centre - y0) < 1.0f || std::abs(centre - y1) < 1.0f;
+      inside_near |= i <= 12 && centre >= y0 && centre < y1;
+    }
+    if (near_edge)
+      continue;
+    ++checked_rows;
+    const Rgba p = at(f, 400, row);
+    if (inside_near) {
+      ++lit_rows;
+      EXPECT_GE(p.r, 45) << "row " << row << ": a white strip at alpha 0.2";
+      EXPECT_EQ(p.r, p.b);
+    } else {
+      EXPECT_EQ(p.sum(), 0) << "row " << row << ": no near strip here";
+    }
+  }
+  EXPECT_GT(lit_rows, 20);
+  EXPECT_GT(checked_rows, 80) << "rows clear of every strip edge";
 }
 
-TEST_F(Effects, FlashMovesTowardWhiteAndNeverSetsZeroBlendFactors) {
-  clear_to(0, 0, 0);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  overlay_flash(0.5f);
-  EXPECT_NEAR(at(read_frame(), 400, 300).r, 64, 2) << "0.5 * 0.5 added over black";
-  EXPECT_EQ(get_int(GL_BLEND_SRC), GL_SRC_ALPHA) << "no save yet: the factors stay";
-  EXPECT_EQ(get_int(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
+// Runs in a fresh process (the death-test machinery starts one), where no
+// save has happened yet whatever other tests of this binary did.
+TEST(FlashBeforeAnySave, KeepsTheBlendFactorsItFindsInsteadOfZero) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        clear_to(0, 0, 0);
+        glBlendFunc(GL_ONE, GL_ONE);
+        overlay_flash(0.5f);
+        const int red = at(read_frame(), 400, 300).r;
+        const GLint src = get_int(GL_BLEND_SRC);
+        const GLint dst = get_int(GL_BLEND_DST);
+        std::fprintf(stderr, "saved %d, factors %#x %#x, red %d\n", saved_blend_src, src, dst, red);
+        const bool fresh = saved_blend_src == 0 && saved_blend_dst == 0;
+        std::exit(fresh && src == GL_ONE && dst == GL_ONE && std::abs(red - 128) <= 2 ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "saved 0, factors 0x1 0x1, red 12[789]");
+}
 
+TEST_F(Effects, FlashMovesTowardWhiteAndThenSetsTheSavedFactors) {
+  clear_to(0, 0, 0);
   glBlendFunc(GL_ONE, GL_ONE);
   save_blend();
   EXPECT_EQ(saved_blend_src, GL_ONE);
+  EXPECT_EQ(saved_blend_dst, GL_ONE);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  overlay_flash(0.25f);
-  EXPECT_EQ(get_int(GL_BLEND_SRC), GL_ONE) << "after a save, the saved factors are set";
+  overlay_flash(0.5f);
+  EXPECT_NEAR(at(read_frame(), 400, 300).r, 64, 2) << "0.5 * 0.5 added over black";
+  EXPECT_EQ(get_int(GL_BLEND_SRC), GL_ONE) << "afterwards the saved factors are set";
   EXPECT_EQ(get_int(GL_BLEND_DST), GL_ONE);
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST)) << "enable bits are restored";
   glBlendFunc(GL_DST_COLOR, GL_ZERO);
   restore_blend();
   EXPECT_EQ(get_int(GL_BLEND_SRC), GL_ONE);
+  EXPECT_EQ(get_int(GL_BLEND_DST), GL_ONE);
 }

@@ -5,6 +5,8 @@
 
 #include "gl_harness.h"
 
+#include <unistd.h>
+
 #include <fstream>
 #include <string>
 #include <vector>
@@ -16,8 +18,11 @@ const auto *const window = testing::AddGlobalTestEnvironment(new harness::GlWind
 std::vector<CGerror> g_errors;
 void record_error() { g_errors.push_back(cgGetError()); }
 
+// One directory per process: tests of this suite run side by side and
+// each rewrites its sources in SetUp.
 std::string temp_dir() {
-  std::string dir = std::string(DEMO_BINARY_DIR) + "/tests/shaders/layer_sources";
+  std::string dir =
+      std::string(DEMO_BINARY_DIR) + "/tests/shaders/layer_sources/" + std::to_string(getpid());
   std::filesystem::create_directories(dir);
   return dir;
 }
@@ -87,6 +92,7 @@ struct Layer : testing::Test {
     off();
     cgDestroyContext(context);
     cgSetErrorCallback(nullptr);
+    std::filesystem::remove_all(temp_dir());
   }
 
   CGprogram make(const std::string &file, CGprofile profile) {
