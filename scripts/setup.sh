@@ -11,8 +11,8 @@ packages=(
   clang libclang-rt-14-dev
   libvorbis-dev libogg-dev
   libtinyobjloader-dev
-  unar ffmpeg sox imagemagick fonts-dejavu-core
-  libssl-dev
+  unar xz-utils ffmpeg sox imagemagick fonts-dejavu-core
+  libssl-dev libpng-dev
 )
 
 missing=()

@@ -80,8 +80,8 @@ std::string cCaptureOptions::parse(int argc, const char *const *argv) {
       stats = true;
       continue;
     }
-    static const char *const kValued[] = {"--at",    "--out", "--shrink", "--sheet", "--every",
-                                          "--columns", "--video", "--fps",  "--from", "--to"};
+    static const char *const kValued[] = {"--at",      "--out",   "--shrink", "--sheet", "--every",
+                                          "--columns", "--video", "--fps",    "--from",  "--to"};
     if (std::find_if(std::begin(kValued), std::end(kValued),
                      [&](const char *name) { return arg == name; }) == std::end(kValued))
       return "unknown option " + arg;

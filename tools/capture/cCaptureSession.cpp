@@ -26,9 +26,17 @@ constexpr int kKeyEscape = 27;
 
 cCaptureSession *g_session = nullptr;
 
+// When the show ends the process itself (scene 10) the outputs are completed
+// here; a failed output still turns into the exit status.
 void finish_at_exit() {
-  if (g_session)
-    g_session->finish();
+  if (!g_session)
+    return;
+  int status = g_session->finish();
+  if (status != 0) {
+    shutdown_demo();
+    std::fflush(nullptr);
+    std::_Exit(status);
+  }
 }
 
 double wall_ms() {
@@ -79,8 +87,7 @@ void cCaptureSession::run(scene_factory factory) {
     std::error_code ec;
     fs::create_directories(options.out_dir, ec);
     if (!fs::is_directory(options.out_dir)) {
-      std::fprintf(stderr, "## ERROR: cannot create the folder \"%s\"\n",
-                   options.out_dir.c_str());
+      std::fprintf(stderr, "## ERROR: cannot create the folder \"%s\"\n", options.out_dir.c_str());
       status = 255;
       stopped = true;
       return;
@@ -101,7 +108,11 @@ void cCaptureSession::run(scene_factory factory) {
   cFrameStepper stepper(options.fps, exact, options.last_time());
   bool restart_frame = !stopped && preroll();
   capture_frame frame;
-  while (!stopped && stepper.next(&frame)) {
+  while (!stopped) {
+    if (!stepper.next(&frame)) {
+      reached_end = true;
+      break;
+    }
     render_frame(frame, restart_frame);
     restart_frame = false;
   }
@@ -214,7 +225,8 @@ int cCaptureSession::finish() {
     const GLubyte *renderer = glGetString(GL_RENDERER);
     std::printf("frame times (update, clear, render, glFinish) from %d to %d ms at %d fps, "
                 "renderer %s\n",
-                options.from_ms, std::min(options.to_ms, last_done + 1), options.fps,
+                options.from_ms,
+                reached_end ? options.to_ms : std::min(options.to_ms, last_done + 1), options.fps,
                 renderer ? reinterpret_cast<const char *>(renderer) : "?");
     stats.print(stdout);
   }

@@ -45,6 +45,7 @@ private:
   uint32_t base_ticks = 0;
   int32_t last_done = -1; // capture time of the last frame rendered
   bool stopped = false;
+  bool reached_end = false; // every frame asked for was rendered
   bool finished = false;
   int status = 0;
   double frame_started = 0.0;

@@ -78,10 +78,14 @@ bool cContactSheet::finish() {
   for (size_t i = 0; i < labels.size(); ++i)
     argv.insert(argv.end(), {"-label", labels[i], tile_name(work_dir, i)});
   // No time stamps in the file: the same frames give the same bytes.
-  argv.insert(argv.end(), {"-define", "png:exclude-chunks=date,time", "+set", "date:create",
-                           "+set", "date:modify", "+set", "date:timestamp"});
+  argv.insert(argv.end(), {"-define", "png:exclude-chunks=date,time", "+set", "date:create", "+set",
+                           "date:modify", "+set", "date:timestamp"});
   argv.push_back("png24:" + path);
   int status = cChildProcess::run(argv);
+  // The session lives until the process ends, so the tiles go now.
+  std::error_code ec;
+  fs::remove_all(work_dir, ec);
+  work_dir.clear();
   if (status != 0) {
     std::fprintf(stderr, "## ERROR: montage failed (status %d) writing \"%s\"\n", status,
                  path.c_str());

@@ -18,9 +18,7 @@ public:
   // time anything needs (frames after it are not produced).
   cFrameStepper(int32_t fps, std::vector<int32_t> exact_ms, int32_t last_ms);
 
-  static int32_t grid_time(int64_t n, int32_t fps) {
-    return static_cast<int32_t>(n * 1000 / fps);
-  }
+  static int32_t grid_time(int64_t n, int32_t fps) { return static_cast<int32_t>(n * 1000 / fps); }
   // Next frame in time order; false once past last_ms.
   bool next(capture_frame *frame);
 

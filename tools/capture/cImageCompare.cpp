@@ -7,8 +7,7 @@
 
 image_difference cImageCompare::compare(const cRgbImage &a, const cRgbImage &b) const {
   image_difference d;
-  if (a.width != b.width || a.height != b.height || a.rgb.size() != b.rgb.size() ||
-      a.rgb.empty())
+  if (a.width != b.width || a.height != b.height || a.rgb.size() != b.rgb.size() || a.rgb.empty())
     return d;
   d.comparable = true;
   uint64_t sum = 0;

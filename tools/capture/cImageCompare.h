@@ -9,8 +9,8 @@
 
 struct image_difference {
   bool comparable = false;
-  double mean_abs = 0.0;      // 0..255, over every channel of every pixel
-  double share_off = 0.0;     // 0..1, pixels with a channel off by > threshold
+  double mean_abs = 0.0;  // 0..255, over every channel of every pixel
+  double share_off = 0.0; // 0..1, pixels with a channel off by > threshold
   int64_t pixels_off = 0;
 };
 

@@ -20,7 +20,7 @@ std::string seconds(double s) {
 cVideoPipe::cVideoPipe(std::string path, std::string music_path, int32_t fps,
                        int64_t expected_frames)
     : path(std::move(path)), music_path(std::move(music_path)),
-      video_only_path(this->path + ".video.mkv"), fps(fps), expected(expected_frames) {}
+      video_only_path(this->path + ".video.mp4"), fps(fps), expected(expected_frames) {}
 
 cVideoPipe::~cVideoPipe() {
   encoder.wait();
@@ -53,6 +53,9 @@ std::string cVideoPipe::audio_filter(const std::vector<music_segment> &runs, int
 }
 
 void cVideoPipe::show_progress(bool done) {
+  const auto now = std::chrono::steady_clock::now();
+  if (frame_count <= 1)
+    started = now;
   int percent = expected > 0 ? static_cast<int>(100 * frame_count / expected) : 100;
   if (percent > 100)
     percent = 100;
@@ -64,8 +67,14 @@ void cVideoPipe::show_progress(bool done) {
   for (int i = 0; i < kWidth; ++i)
     bar[i] = i < percent * kWidth / 100 ? '#' : '-';
   bar[kWidth] = '\0';
-  std::fprintf(stderr, "\rvideo [%s] %3d%% %lld/%lld frames%s", bar, percent,
-               static_cast<long long>(frame_count), static_cast<long long>(expected),
+  // Time left at the rate since the first frame.
+  double per_frame = frame_count > 1 ? std::chrono::duration<double>(now - started).count() /
+                                           static_cast<double>(frame_count - 1)
+                                     : 0.0;
+  double left =
+      expected > frame_count ? per_frame * static_cast<double>(expected - frame_count) : 0;
+  std::fprintf(stderr, "\rvideo [%s] %3d%% %lld/%lld frames, %.0f s left %s", bar, percent,
+               static_cast<long long>(frame_count), static_cast<long long>(expected), left,
                done ? "\n" : "");
   std::fflush(stderr);
 }
@@ -76,11 +85,13 @@ bool cVideoPipe::add(const cRgbImage &frame, int32_t capture_ms, int32_t demo_ms
   if (!encoder.started()) {
     width = frame.width;
     height = frame.height;
-    std::vector<std::string> argv = {
-        "ffmpeg", "-hide_banner", "-loglevel", "error", "-y", "-f", "rawvideo", "-pix_fmt",
-        "rgb24", "-s", std::to_string(width) + "x" + std::to_string(height), "-framerate",
-        std::to_string(fps), "-i", "-", "-an", "-c:v", "libx264", "-preset", "medium", "-crf",
-        "18", "-pix_fmt", "yuv420p", video_only_path};
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    const std::string rate = std::to_string(fps);
+    std::vector<std::string> argv = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y"};
+    argv.insert(argv.end(), {"-f", "rawvideo", "-pix_fmt", "rgb24", "-s", size, "-framerate", rate,
+                             "-i", "-", "-an"});
+    argv.insert(argv.end(), {"-c:v", "libx264", "-preset", "medium", "-crf", "18", "-pix_fmt",
+                             "yuv420p", video_only_path});
     if (!encoder.start(argv, true)) {
       std::fprintf(stderr, "## ERROR: cannot start ffmpeg for \"%s\"\n", path.c_str());
       failed = true;
@@ -119,17 +130,17 @@ bool cVideoPipe::finish() {
                  path.c_str());
     return result = false;
   }
-  std::vector<std::string> argv = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y", "-i",
-                                   video_only_path, "-i", music_path, "-filter_complex",
-                                   audio_filter(runs, fps), "-map", "0:v", "-map", "[a]",
-                                   "-c:v", "copy", "-c:a", "aac", "-b:a", "192k", "-movflags",
-                                   "+faststart", path};
+  const std::string graph = audio_filter(runs, fps);
+  std::vector<std::string> argv = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y"};
+  argv.insert(argv.end(), {"-i", video_only_path, "-i", music_path, "-filter_complex", graph});
+  argv.insert(argv.end(), {"-map", "0:v", "-map", "[a]", "-c:v", "copy", "-c:a", "aac", "-b:a",
+                           "192k", "-movflags", "+faststart", path});
   status = cChildProcess::run(argv);
   std::error_code ec;
   fs::remove(video_only_path, ec);
   if (status != 0) {
-    std::fprintf(stderr, "## ERROR: ffmpeg failed (status %d) adding the music to \"%s\"\n",
-                 status, path.c_str());
+    std::fprintf(stderr, "## ERROR: ffmpeg failed (status %d) adding the music to \"%s\"\n", status,
+                 path.c_str());
     return result = false;
   }
   std::fprintf(stderr, "video: %lld frames at %d fps in \"%s\"\n",

@@ -3,6 +3,7 @@
 // Failures print "## ERROR" and make finish() return false.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -43,6 +44,7 @@ private:
   int64_t frame_count = 0;
   int32_t width = 0, height = 0;
   int last_percent = -1;
+  std::chrono::steady_clock::time_point started; // when the first frame came
   bool failed = false;
   bool finished = false;
   bool result = false;

@@ -40,8 +40,8 @@ int main(int argc, char **argv) {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    bool takes_value = arg == "--threshold" || arg == "--max-mean" || arg == "--max-share" ||
-                       arg == "--diff";
+    bool takes_value =
+        arg == "--threshold" || arg == "--max-mean" || arg == "--max-share" || arg == "--diff";
     if (takes_value) {
       if (i + 1 >= argc) {
         std::fprintf(stderr, "demo-imgdiff: %s needs a value\n%s", arg.c_str(), kUsage);

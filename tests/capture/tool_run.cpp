@@ -1,0 +1,61 @@
+// fork/exec with the streams sent to files beside the working folder.
+// Failures to start show up as exit status 127.
+#include "tool_run.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <signal.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+std::string file_bytes(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+tool_result run_tool(const std::string &binary, const std::vector<std::string> &args,
+                     const std::string &work_dir, const std::string &display,
+                     double timeout_seconds) {
+  const std::string out_path = work_dir + "/../tool-stdout.txt";
+  const std::string err_path = work_dir + "/../tool-stderr.txt";
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(work_dir.c_str()) != 0)
+      _exit(126);
+    setenv("DISPLAY", display.c_str(), 1);
+    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    if (!std::freopen(out_path.c_str(), "w", stdout) ||
+        !std::freopen(err_path.c_str(), "w", stderr))
+      _exit(126);
+    std::vector<char *> argv = {const_cast<char *>(binary.c_str())};
+    for (const std::string &a : args)
+      argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(binary.c_str(), argv.data());
+    _exit(127);
+  }
+  tool_result result;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout_seconds);
+  int st = 0;
+  while (waitpid(pid, &st, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &st, 0);
+      result.status = -1000;
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  if (result.status != -1000)
+    result.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  result.out = file_bytes(out_path);
+  result.err = file_bytes(err_path);
+  return result;
+}

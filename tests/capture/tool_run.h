@@ -1,0 +1,19 @@
+// Runs a capture program to completion in a working folder under a given X
+// display, with its output streams kept. A run past its time limit is killed
+// and reported as status -1000.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct tool_result {
+  int status = -1; // exit status, -1 if killed by a signal, -1000 on timeout
+  std::string out, err;
+};
+
+tool_result run_tool(const std::string &binary, const std::vector<std::string> &args,
+                     const std::string &work_dir, const std::string &display,
+                     double timeout_seconds);
+
+// Every byte of a file; empty if it cannot be read.
+std::string file_bytes(const std::string &path);
