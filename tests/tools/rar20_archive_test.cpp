@@ -175,7 +175,8 @@ TEST_F(Rar20Archive, TextBinaryMeshAndNoiseInSeparateMembers) {
 TEST_F(Rar20Archive, SolidStreamCarriesWindowTablesAndDistances) {
   const bytes text = make_text(150000, 4);
   std::vector<sMember> members = {{"first.txt", text},
-                                  {"more.txt", make_text(100000, 7)}, // same statistics
+                                  {"note.txt", make_text(1500, 25)}, // same statistics, short
+                                  {"more.txt", make_text(100000, 7)},
                                   {"empty_a.bin", {}},
                                   {"records.bin", make_records(8000, 5)},
                                   {"again.txt", text}, // only a copy of the first member
@@ -197,7 +198,8 @@ TEST_F(Rar20Archive, SolidStreamCarriesWindowTablesAndDistances) {
       EXPECT_FALSE(r.stored) << r.name;
     }
   }
-  // a member like the one before it goes on with the tables in force
+  // a short member like the one before it goes on with the tables in force: new ones
+  // would cost more than they save
   EXPECT_GT(p.stats.kept_tables, 0u);
 }
 
@@ -270,6 +272,30 @@ TEST_F(Rar20Archive, LongMembersWrapTheWindow) {
   expect_both_agree(dir, s, solid, true);
   EXPECT_GT(s.stats.max_distance, 0xE0000u);
   EXPECT_LT(s.reports[2].packed, 2000u);
+}
+
+TEST_F(Rar20Archive, MultimediaMembersWrapTheWindow) {
+  // text, almost a window of 16-bit stereo, the text again: the copy reaches back across
+  // bytes that multimedia blocks produced, from near the far end of the window
+  const bytes block = make_text(60000, 25);
+  const std::vector<sMember> one = {
+      {"scene.bin", concat({block, make_audio16(240000, 2, 26), block})}};
+  ASSERT_GT(one[0].data.size(), size_t(1) << 20);
+  const sPacked p = pack(dir, "wrap_audio.rar", one, false, true);
+  expect_both_agree(dir, p, one, false);
+  EXPECT_GT(p.stats.audio_tables[4], 0u);
+  EXPECT_GT(p.stats.audio_bytes, 900000u);
+  EXPECT_GT(p.stats.max_distance, 0xF0000u);
+
+  // the same stream goes on in a solid archive, multimedia state and all, and wraps
+  std::vector<sMember> solid = one;
+  solid.push_back({"tail.raw", make_audio8(300000, 1, 27)});
+  solid.push_back({"coda.txt", concat({make_text(20000, 28), block})});
+  const sPacked s = pack(dir, "wrap_audio_solid.rar", solid, true, true);
+  expect_both_agree(dir, s, solid, true);
+  EXPECT_GT(s.stats.audio_tables[1], 0u);
+  EXPECT_GT(s.stats.audio_tables[4], 0u);
+  EXPECT_LT(s.reports[1].packed, s.reports[1].unpacked / 2);
 }
 
 // ---- the command line ----------------------------------------------------------------

@@ -41,10 +41,10 @@ private:
 
 inline bytes make_text(size_t size, uint32_t seed) {
   static const char *words[] = {
-      "the",    "mesh",   "vertex", "normal", "index",  "buffer", "scene", "light",  "camera",
-      "beat",   "marker", "frame",  "shader", "texture", "of",    "and",   "to",     "in",
-      "a",      "render", "target", "blur",   "radial", "matrix", "float", "value",  "time",
-      "window", "sound",  "music",  "track",  "corridor", "gear", "torus", "sphere", "laser"};
+      "the",    "mesh",   "vertex", "normal", "index",    "buffer", "scene", "light",  "camera",
+      "beat",   "marker", "frame",  "shader", "texture",  "of",     "and",   "to",     "in",
+      "a",      "render", "target", "blur",   "radial",   "matrix", "float", "value",  "time",
+      "window", "sound",  "music",  "track",  "corridor", "gear",   "torus", "sphere", "laser"};
   cRandom r(seed);
   bytes out;
   while (out.size() < size) {
@@ -68,10 +68,18 @@ inline bytes make_records(size_t count, uint32_t seed) {
     const uint32_t id = uint32_t(i * 3);
     const uint16_t group = uint16_t(i % 17);
     const uint16_t value = uint16_t(r.below(50));
-    const uint8_t rec[12] = {uint8_t(id),    uint8_t(id >> 8),    uint8_t(id >> 16),
-                             uint8_t(id >> 24), uint8_t(group),   uint8_t(group >> 8),
-                             uint8_t(value), uint8_t(value >> 8), uint8_t('A' + i % 5),
-                             0,             0,                    0};
+    const uint8_t rec[12] = {uint8_t(id),
+                             uint8_t(id >> 8),
+                             uint8_t(id >> 16),
+                             uint8_t(id >> 24),
+                             uint8_t(group),
+                             uint8_t(group >> 8),
+                             uint8_t(value),
+                             uint8_t(value >> 8),
+                             uint8_t('A' + i % 5),
+                             0,
+                             0,
+                             0};
     out.insert(out.end(), rec, rec + sizeof(rec));
   }
   return out;

@@ -8,14 +8,13 @@
 namespace {
 struct sNode {
   uint64_t weight;
-  int left;  // pool indices of a package's two parts, -1 for a leaf
+  int left; // pool indices of a package's two parts, -1 for a leaf
   int right;
   int symbol;
 };
 } // namespace
 
-void cHuffmanBuilder::build_lengths(const uint32_t *freq, int n, int max_length,
-                                    uint8_t *lengths) {
+void cHuffmanBuilder::build_lengths(const uint32_t *freq, int n, int max_length, uint8_t *lengths) {
   std::fill(lengths, lengths + n, uint8_t(0));
   std::vector<int> used;
   for (int i = 0; i < n; ++i)
@@ -30,8 +29,7 @@ void cHuffmanBuilder::build_lengths(const uint32_t *freq, int n, int max_length,
       lengths[used[0]] = 1;
     return;
   }
-  std::stable_sort(used.begin(), used.end(),
-                   [&](int a, int b) { return freq[a] < freq[b]; });
+  std::stable_sort(used.begin(), used.end(), [&](int a, int b) { return freq[a] < freq[b]; });
 
   std::vector<sNode> pool;
   pool.reserve(used.size() * size_t(max_length) * 2);
@@ -46,8 +44,8 @@ void cHuffmanBuilder::build_lengths(const uint32_t *freq, int n, int max_length,
     packages.clear();
     for (size_t i = 0; i + 1 < current.size(); i += 2) {
       packages.push_back(int(pool.size()));
-      pool.push_back({pool[current[i]].weight + pool[current[i + 1]].weight, current[i],
-                      current[i + 1], -1});
+      pool.push_back(
+          {pool[current[i]].weight + pool[current[i + 1]].weight, current[i], current[i + 1], -1});
     }
     merged.clear();
     size_t a = 0, b = 0;

@@ -65,8 +65,8 @@ private:
     eKind kind = none;
     int len = 0;
     uint32_t dist = 0;
-    int slot = 0;  // ring slot
-    int gain = 0;  // literal bits saved
+    int slot = 0; // ring slot
+    int gain = 0; // literal bits saved
   };
 
   sCandidate best_at(size_t pos, size_t end, const sLzState &state, const sLzPrices &prices);

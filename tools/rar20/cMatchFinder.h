@@ -40,8 +40,8 @@ private:
   static constexpr uint32_t none = 0xFFFFFFFFu;
 
   uint32_t hash3(size_t pos) const {
-    const uint32_t v = (uint32_t(m_data[pos]) << 16) | (uint32_t(m_data[pos + 1]) << 8) |
-                       m_data[pos + 2];
+    const uint32_t v =
+        (uint32_t(m_data[pos]) << 16) | (uint32_t(m_data[pos + 1]) << 8) | m_data[pos + 2];
     return (v * 2654435761u) >> (32 - hash_bits);
   }
   uint32_t pair(size_t pos) const { return (uint32_t(m_data[pos]) << 8) | m_data[pos + 1]; }

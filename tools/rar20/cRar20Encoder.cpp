@@ -7,8 +7,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <cstdio>
-#include <cstdlib>
 
 using namespace rar20;
 
@@ -19,8 +17,7 @@ constexpr size_t max_block_symbols = size_t(1) << 20;
 } // namespace
 
 cRar20Encoder::cRar20Encoder(const sEncoderOptions &options)
-    : m_options(options), m_finder(options.max_chain, options.nice_length),
-      m_parser(m_finder) {}
+    : m_options(options), m_finder(options.max_chain, options.nice_length), m_parser(m_finder) {}
 
 uint64_t cRar20Encoder::table_estimate(bool audio, int channels) const {
   return audio ? 300u * uint64_t(channels) : 500u;
@@ -155,7 +152,8 @@ void cRar20Encoder::pack_chunk(size_t begin, size_t end) {
     for (size_t i = 0; i < lz.tokens.size(); i += lz_segment_tokens) {
       sSegment seg;
       const size_t stop = std::min(lz.tokens.size(), i + lz_segment_tokens);
-      seg.tokens.assign(lz.tokens.begin() + std::ptrdiff_t(i), lz.tokens.begin() + std::ptrdiff_t(stop));
+      seg.tokens.assign(lz.tokens.begin() + std::ptrdiff_t(i),
+                        lz.tokens.begin() + std::ptrdiff_t(stop));
       for (const sLzToken &t : seg.tokens) {
         ++seg.freq[t.main];
         if (t.main >= sym_long)
@@ -223,17 +221,13 @@ void cRar20Encoder::flush_pending() {
   if (m_writer_ready && m_writer.audio() == block.audio &&
       (!block.audio || m_writer.channels() == block.channels)) {
     const uint64_t keep_bits = data_bits(block, m_writer.lengths());
-    const int switch_len = block.audio
-                               ? m_writer.lengths()[m_emit_channel * audio_symbols + audio_new_tables]
-                               : m_writer.lengths()[sym_new_tables];
+    const int switch_len =
+        block.audio ? m_writer.lengths()[m_emit_channel * audio_symbols + audio_new_tables]
+                    : m_writer.lengths()[sym_new_tables];
     const uint64_t new_bits = uint64_t(switch_len) +
                               m_tables.cost(block.audio, block.channels, lengths, table_count) +
                               data_bits(block, lengths);
     keep = keep_bits <= new_bits;
-    if (getenv("RAR20_DEBUG"))
-      fprintf(stderr, "flush %zu symbols: keep %llu new %llu (table %llu)\n", block.size(),
-              (unsigned long long)keep_bits, (unsigned long long)new_bits,
-              (unsigned long long)m_tables.cost(block.audio, block.channels, lengths, table_count));
   }
 
   if (keep) {

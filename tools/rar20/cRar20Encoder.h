@@ -18,7 +18,7 @@
 
 struct sEncoderOptions {
   bool multimedia = false; // consider multimedia blocks
-  int max_chain = 128;      // hash-chain candidates per search
+  int max_chain = 128;     // hash-chain candidates per search
   int nice_length = 128;   // a match this long ends the search
 };
 
@@ -32,8 +32,8 @@ struct sEncoderStats {
   uint64_t lz_tables = 0;
   uint64_t audio_tables[5] = {0, 0, 0, 0, 0}; // by channel count
   uint64_t audio_bytes = 0;
-  uint64_t switches = 0;      // table-switch symbols
-  uint64_t kept_tables = 0;   // blocks that went on with the tables in force
+  uint64_t switches = 0;       // table-switch symbols
+  uint64_t kept_tables = 0;    // blocks that went on with the tables in force
   uint64_t cleared_tables = 0; // tables coded against zeros rather than the previous one
   uint32_t max_distance = 0;   // farthest match
 };

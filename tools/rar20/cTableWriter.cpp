@@ -15,13 +15,13 @@ void cTableWriter::reset() {
   m_known = old_table_size;
 }
 
-void cTableWriter::plan_against(const uint8_t *old, const uint8_t *lengths, int count,
-                                sPlan &p) {
+void cTableWriter::plan_against(const uint8_t *old, const uint8_t *lengths, int count, sPlan &p) {
   // symbol costs start flat and follow the code that the previous round produced
   int cost[bitlen_symbols];
   std::fill(cost, cost + bitlen_symbols, 4);
   std::vector<uint64_t> best(size_t(count) + 1);
-  std::vector<uint8_t> choice_sym(static_cast<size_t>(count)), choice_run(static_cast<size_t>(count));
+  std::vector<uint8_t> choice_sym(static_cast<size_t>(count)),
+      choice_run(static_cast<size_t>(count));
   std::vector<int> same_run(size_t(count) + 1, 0), zero_run(size_t(count) + 1, 0);
   // same_run[i]: how many entries from i on equal lengths[i-1]
   for (int i = count - 1; i >= 0; --i) {
@@ -65,7 +65,10 @@ void cTableWriter::plan_against(const uint8_t *old, const uint8_t *lengths, int 
       const int run = choice_run[size_t(i)];
       ++freq[sym];
       p.symbols.push_back(sym);
-      p.extras.push_back(uint8_t(sym == 16 ? run - 3 : sym == 17 ? run - 3 : sym == 18 ? run - 11 : 0));
+      p.extras.push_back(uint8_t(sym == 16   ? run - 3
+                                 : sym == 17 ? run - 3
+                                 : sym == 18 ? run - 11
+                                             : 0));
       i += run;
     }
     cHuffmanBuilder::build_lengths(freq, bitlen_symbols, max_code_length, p.code_lengths);

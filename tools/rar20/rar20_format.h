@@ -13,7 +13,7 @@ constexpr int rep_symbols = 28;
 constexpr int bitlen_symbols = 19;
 constexpr int audio_symbols = 257;
 constexpr int lz_table_size = main_symbols + dist_symbols + rep_symbols; // 374
-constexpr int old_table_size = audio_symbols * 4;                       // 1028
+constexpr int old_table_size = audio_symbols * 4;                        // 1028
 constexpr int max_code_length = 15;
 constexpr int max_channels = 4;
 
@@ -22,7 +22,7 @@ constexpr uint32_t max_distance = window_size - 1;
 
 // Main alphabet layout.
 constexpr int sym_repeat_last = 256;
-constexpr int sym_ring = 257; // 257..260, newest ring entry first
+constexpr int sym_ring = 257;  // 257..260, newest ring entry first
 constexpr int sym_short = 261; // 261..268, length-2 matches
 constexpr int sym_new_tables = 269;
 constexpr int sym_long = 270; // 270..297

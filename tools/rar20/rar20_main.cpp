@@ -127,9 +127,8 @@ int list(int argc, char **argv) {
               "name");
   for (const rar_member_info &m : info.members) {
     std::printf("%10u %10u %-6s %08x %-5s %s%s\n", m.unp_size, m.pack_size,
-                m.stored() ? "store" : "packed", m.file_crc,
-                m.continues_solid() ? "solid" : "-", m.name.c_str(),
-                m.header_crc_ok ? "" : "  (header CRC mismatch)");
+                m.stored() ? "store" : "packed", m.file_crc, m.continues_solid() ? "solid" : "-",
+                m.name.c_str(), m.header_crc_ok ? "" : "  (header CRC mismatch)");
   }
   return 0;
 }
