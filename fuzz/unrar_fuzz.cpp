@@ -43,13 +43,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::free(out);
   }
 
-  rar_extract_all(data, size, "password",
-                  [](const rar_member_info &member, rar_status status,
-                     const std::vector<uint8_t> &bytes) {
-                    if (status == rar_status::ok &&
-                        (bytes.size() != member.unp_size ||
-                         rar_crc32(bytes.data(), bytes.size()) != member.file_crc))
-                      std::abort();
-                  });
+  rar_extract_all(
+      data, size, "password",
+      [](const rar_member_info &member, rar_status status, const std::vector<uint8_t> &bytes) {
+        if (status == rar_status::ok && (bytes.size() != member.unp_size ||
+                                         rar_crc32(bytes.data(), bytes.size()) != member.file_crc))
+          std::abort();
+      });
   return 0;
 }

@@ -9,7 +9,7 @@
 namespace {
 
 // Length bases and extra bits, by long-match symbol - 270 and by repeat-length symbol.
-const uint8_t length_base[28] = {0,  1,  2,  3,  4,  5,  6,  7,  8,   10,  12,  14,  16,  20,
+const uint8_t length_base[28] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  10,  12,  14,  16,  20,
                                  24, 28, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224};
 const uint8_t length_bits[28] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2,
                                  2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5};
@@ -151,7 +151,7 @@ void cRarUnpacker::build_table(decode_table &table, const uint8_t *lengths, int 
   }
 }
 
-int cRarUnpacker::decode(const decode_table &table) {
+inline int cRarUnpacker::decode(const decode_table &table) {
   uint32_t bits = peek16();
   uint16_t quick = table.quick[bits >> (16 - quick_bits)];
   if (quick & 15) {
@@ -293,19 +293,19 @@ void cRarUnpacker::copy_match(uint32_t length, uint32_t distance) {
   last_dist_ = distance;
   last_length_ = length;
   remaining_ -= length;
-  produced_ += length;
 
   uint32_t dst = unp_pos_ & window_mask;
   uint32_t src = (dst - distance) & window_mask;
   if (src + length <= window_size && dst + length <= window_size) {
     uint8_t *d = window_ + dst;
     const uint8_t *s = window_ + src;
-    if (src < dst && dst - src < length) {
-      // Overlapping forward copy: the pattern repeats.
+    const uint32_t gap = src < dst ? dst - src : src - dst;
+    if (length >= 32 && gap >= length) {
+      std::memcpy(d, s, length);
+    } else {
+      // Short or overlapping: byte by byte, so that a near source repeats its pattern.
       for (uint32_t i = 0; i < length; ++i)
         d[i] = s[i];
-    } else {
-      std::memmove(d, s, length);
     }
   } else {
     for (uint32_t i = 0; i < length; ++i)
@@ -324,8 +324,8 @@ void cRarUnpacker::flush_output() {
       if (amount == 0)
         continue;
       if (uint64_t(written_) + amount > out_size_) {
+        // Ends decoding: the loop stops on the flag.
         overrun_ = true;
-        remaining_ = -1;
         break;
       }
       std::memcpy(out_ + written_, window_ + piece[0], amount);
@@ -336,8 +336,7 @@ void cRarUnpacker::flush_output() {
 }
 
 cRarUnpacker::result cRarUnpacker::unpack(read_fn read, void *context, uint32_t unp_size,
-                                          bool continue_solid, uint8_t *out,
-                                          uint32_t &written) {
+                                          bool continue_solid, uint8_t *out, uint32_t &written) {
   written = 0;
   produced_ = 0;
   if (!window_)
@@ -387,7 +386,6 @@ cRarUnpacker::result cRarUnpacker::unpack(read_fn read, void *context, uint32_t 
       if (++cur_channel_ >= channels_)
         cur_channel_ = 0;
       --remaining_;
-      ++produced_;
       continue;
     }
 
@@ -395,7 +393,6 @@ cRarUnpacker::result cRarUnpacker::unpack(read_fn read, void *context, uint32_t 
     if (symbol < 256) {
       window_[unp_pos_++] = uint8_t(symbol);
       --remaining_;
-      ++produced_;
       continue;
     }
     if (symbol > 269) {
@@ -451,6 +448,8 @@ cRarUnpacker::result cRarUnpacker::unpack(read_fn read, void *context, uint32_t 
     }
   }
   unp_pos_ &= window_mask;
+  // Every byte produced lowered the remaining count by one.
+  produced_ = uint64_t(int64_t(unp_size) - remaining_);
   dirty_ += produced_;
   if (!overrun_)
     flush_output();

@@ -46,8 +46,7 @@ TEST(RarFileBuffer, ExtractsAMemberOfAnArchiveFoundOnTheSearchPath) {
 TEST(RarFileBuffer, ResetForgetsTheBlockWithoutFreeingIt) {
   on_search_path path;
   cRarFileBuffer holder;
-  ASSERT_EQ(0, holder.extract_from_archive("file.txt",
-                                           find_in_search_path("rar2-unix-owner.rar")));
+  ASSERT_EQ(0, holder.extract_from_archive("file.txt", find_in_search_path("rar2-unix-owner.rar")));
   const uint8_t *taken = holder.get_data();
   ASSERT_NE(nullptr, taken);
   holder.reset();
@@ -66,8 +65,8 @@ TEST(RarFileBuffer, MembersThatDoNotUnpackReportOne) {
   EXPECT_EQ(nullptr, holder.get_data());
   EXPECT_EQ(0u, holder.get_size());
   // Encrypted members without a password, and the older packing method.
-  EXPECT_EQ(1, holder.extract_from_archive("FILE1.TXT",
-                                           find_in_search_path("rar202-comment-psw.rar")));
+  EXPECT_EQ(
+      1, holder.extract_from_archive("FILE1.TXT", find_in_search_path("rar202-comment-psw.rar")));
   EXPECT_EQ(1, holder.extract_from_archive("TECT.TXT", find_in_search_path("Rar15.rar")));
   EXPECT_EQ(nullptr, holder.get_data());
 }

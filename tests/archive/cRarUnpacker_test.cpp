@@ -63,7 +63,7 @@ TEST(Unpacker, LiteralsAndOverlappingMatchesRepeatThePattern) {
   stream_writer w = lz_stream();
   for (char c : std::string("abc"))
     w.literal(uint8_t(c));
-  w.match(10, 3);  // distance below length: "abc" repeats
+  w.match(10, 3);   // distance below length: "abc" repeats
   w.short_match(1); // "aa"
   unpacker u;
   std::vector<uint8_t> out;
@@ -276,9 +276,9 @@ TEST(SolidArchives, LaterMembersContinueTheWindowTablesAndDistances) {
   // The second member carries no tables: it decodes with the ones the first left.
   stream_writer second;
   second.use_lz_tables(next_lengths);
-  second.last_match();                     // 6 bytes at distance 7, from the first member
-  second.repeat(0, 4, 7);                  // the ring holds 7 twice now
-  second.match(uint32_t(one.size()), 48);  // back into the first member's text
+  second.last_match();                    // 6 bytes at distance 7, from the first member
+  second.repeat(0, 4, 7);                 // the ring holds 7 twice now
+  second.match(uint32_t(one.size()), 48); // back into the first member's text
   for (char c : std::string("twice"))
     second.literal(uint8_t(c));
   std::string history = first_plain;
@@ -343,9 +343,8 @@ TEST(PackedMembers, OverrunAndTruncationAreReportedByTheReader) {
   std::vector<uint8_t> long_plain;
   for (int i = 0; i < 400; ++i)
     long_plain.push_back(uint8_t(i * 7));
-  member cut = member::packed("cut", std::vector<uint8_t>(long_stream.begin(),
-                                                          long_stream.begin() + 300),
-                              long_plain);
+  member cut = member::packed(
+      "cut", std::vector<uint8_t>(long_stream.begin(), long_stream.begin() + 300), long_plain);
   auto b = archive({cut});
   EXPECT_EQ(rar_status::truncated, rar_extract(b.data(), b.size(), "cut", nullptr, out));
 

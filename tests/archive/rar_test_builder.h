@@ -157,7 +157,7 @@ inline std::vector<uint32_t> canonical_codes(const std::vector<uint8_t> &lengths
 
 // Figures of the RAR 2.0 format (bases and extra bits).
 inline const uint32_t *length_base() {
-  static const uint32_t t[28] = {0,  1,  2,  3,  4,  5,  6,  7,  8,   10,  12,  14,  16,  20,
+  static const uint32_t t[28] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  10,  12,  14,  16,  20,
                                  24, 28, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224};
   return t;
 }
@@ -244,8 +244,7 @@ public:
   }
   // Repeat the distance k places back in the ring (0 = newest).
   void repeat(int k, uint32_t length, uint32_t distance) {
-    uint32_t adjusted =
-        length - (distance >= 0x101) - (distance >= 0x2000) - (distance >= 0x40000);
+    uint32_t adjusted = length - (distance >= 0x101) - (distance >= 0x2000) - (distance >= 0x40000);
     main_symbol(257 + k);
     put_length(0, adjusted - 2, rep_, rep_len_, false);
   }
