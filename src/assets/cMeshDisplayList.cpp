@@ -21,7 +21,7 @@ void cMeshDisplayList::load(const char *file_name) {
   faces.clear();
   faces.reserve(loader.faces.size());
   for (const obj_face &f : loader.faces)
-    faces.push_back(f.positions);
+    faces.emplace_back(f.positions.begin(), f.positions.end());
   positions = loader.positions;
   texcoords.clear();
   normals.clear();

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 
@@ -44,6 +45,36 @@ bool read_index(std::string_view token, size_t offset, uint16_t &index, bool &ba
     index = static_cast<uint16_t>(value - 1);
   }
   return true;
+}
+
+// The faces a file holds after triangulation, one per "f" line and one more
+// per corner beyond the third, counted ahead so that the face list is
+// allocated once. Faces that reading drops may be counted too.
+size_t face_slots(const char *data, size_t size) {
+  size_t slots = 0;
+  const char *p = data;
+  const char *const end = data + size;
+  while (p < end) {
+    const void *nl = std::memchr(p, '\n', static_cast<size_t>(end - p));
+    const char *const eol = nl ? static_cast<const char *>(nl) : end;
+    if (static_cast<size_t>(eol - p) > kMaxLine)
+      break; // reading ends here
+    while (p < eol && (*p == ' ' || *p == '\t' || *p == '\r'))
+      ++p;
+    if (p < eol && p[0] == 'f' &&
+        (p + 1 == eol || p[1] == ' ' || p[1] == '\t' || p[1] == '\r' || p[1] == '\0')) {
+      size_t corners = 0;
+      bool in_token = false;
+      for (const char *q = p + 1; q < eol; ++q) {
+        const bool blank = *q == ' ' || *q == '\t' || *q == '\r';
+        corners += !blank && !in_token;
+        in_token = !blank;
+      }
+      slots += corners > 3 ? corners - 2 : 1;
+    }
+    p = eol + 1;
+  }
+  return slots;
 }
 
 // count floats from v at offset, or zeros where v is too short.
@@ -107,6 +138,7 @@ bool cObjLoader::parse(const char *data, size_t size, const std::string &directo
   faces.clear();
   materials.clear();
   failed_ = false;
+  faces.reserve(face_slots(data, size));
 
   uint32_t line_number = 0;
   int32_t current_material = -1;
@@ -223,9 +255,9 @@ bool cObjLoader::parse(const char *data, size_t size, const std::string &directo
       if (fp.size() > 3)
         flags |= MESH_HAS_POLYGONS;
       obj_face face;
-      face.positions = fp;
-      face.texcoords = ft;
-      face.normals = fn;
+      face.positions.assign(fp.data(), fp.data() + fp.size());
+      face.texcoords.assign(ft.data(), ft.data() + ft.size());
+      face.normals.assign(fn.data(), fn.data() + fn.size());
       face.material = current_material;
       faces.push_back(std::move(face));
       face_lines.push_back(line_number);
@@ -305,37 +337,38 @@ void cObjLoader::drop_faces_with_bad_indices(const std::vector<uint32_t> &face_l
 
 void cObjLoader::triangulate() {
   const size_t count = faces.size();
+  // Room for every triangle to come, so that appending never moves the faces.
+  size_t extra = 0;
+  for (const obj_face &f : faces)
+    extra += f.positions.size() > 3 ? f.positions.size() - 3 : 0;
+  faces.reserve(count + extra);
   for (size_t i = 0; i < count; ++i) {
-    // By index: appending may move the faces.
-    const size_t n = faces[i].positions.size();
+    obj_face &f = faces[i];
+    const size_t n = f.positions.size();
     if (n < 3) {
       std::cerr << "Malformed face. " << n << " vertices in face. Aborting triangulation"
                 << std::endl;
       return;
     }
-    const bool with_texcoords =
-        (flags & MESH_HAS_TEXCOORDS) && faces[i].texcoords.size() == faces[i].positions.size();
-    const bool with_normals =
-        (flags & MESH_HAS_NORMALS) && faces[i].normals.size() == faces[i].positions.size();
-    for (size_t corners = n; corners > 3; --corners) {
-      obj_face tri;
-      tri.material = faces[i].material;
-      const size_t c[3] = {0, corners - 2, corners - 1};
-      for (size_t k : c) {
-        tri.positions.push_back(faces[i].positions[k]);
-        if (with_texcoords)
-          tri.texcoords.push_back(faces[i].texcoords[k]);
-        if (with_normals)
-          tri.normals.push_back(faces[i].normals[k]);
-      }
-      faces.push_back(std::move(tri));
-      obj_face &f = faces[i];
-      f.positions.pop_back();
+    const bool with_texcoords = (flags & MESH_HAS_TEXCOORDS) && f.texcoords.size() == n;
+    const bool with_normals = (flags & MESH_HAS_NORMALS) && f.normals.size() == n;
+    // Corners 0, k-1, k for k from the last corner down to 3, then the face
+    // keeps corners 0, 1, 2.
+    for (size_t k = n - 1; k >= 3; --k) {
+      faces.emplace_back();
+      obj_face &tri = faces.back();
+      tri.material = f.material;
+      tri.positions = {f.positions[0], f.positions[k - 1], f.positions[k]};
       if (with_texcoords)
-        f.texcoords.pop_back();
+        tri.texcoords = {f.texcoords[0], f.texcoords[k - 1], f.texcoords[k]};
       if (with_normals)
-        f.normals.pop_back();
+        tri.normals = {f.normals[0], f.normals[k - 1], f.normals[k]};
     }
+    f.positions.resize(3);
+    if (with_texcoords)
+      f.texcoords.resize(3);
+    if (with_normals)
+      f.normals.resize(3);
   }
   flags &= static_cast<uint8_t>(~MESH_HAS_POLYGONS);
 }
@@ -460,18 +493,21 @@ void cObjLoader::build_indexed_arrays(uint8_t &out_flags, std::vector<float> &ou
     return;
 
   const bool with_texcoords = flags & MESH_HAS_TEXCOORDS;
-  size_t not_triangles = 0;
-  size_t without_texcoords = 0;
-  std::vector<uint32_t> order;
-  order.reserve(faces.size());
-  std::vector<uint64_t> keys;
-  keys.reserve(faces.size() * 3);
   auto key_of = [&](const obj_face &f, size_t c) {
     const uint64_t tex = !with_texcoords                            ? 0xFFFFFFFFull
                          : f.texcoords.size() == f.positions.size() ? f.texcoords[c]
                                                                     : 0u;
     return (uint64_t(f.positions[c]) << 48) | (uint64_t(f.normals[c]) << 32) | tex;
   };
+
+  // The exported faces by material, then file order: the material (sign bit
+  // flipped, so -1 sorts first) in the high half of a key, the face's index in
+  // the low half.
+  size_t not_triangles = 0;
+  size_t without_texcoords = 0;
+  size_t position_count = 0;
+  std::vector<uint64_t> order;
+  order.reserve(faces.size());
   for (size_t i = 0; i < faces.size(); ++i) {
     const obj_face &f = faces[i];
     // Only triangles can be exported; triangulation may have stopped early.
@@ -481,9 +517,9 @@ void cObjLoader::build_indexed_arrays(uint8_t &out_flags, std::vector<float> &ou
     }
     if (with_texcoords && f.texcoords.size() != 3)
       ++without_texcoords;
-    order.push_back(static_cast<uint32_t>(i));
-    for (size_t c = 0; c < 3; ++c)
-      keys.push_back(key_of(f, c));
+    order.push_back((uint64_t(uint32_t(f.material) ^ 0x80000000u) << 32) | i);
+    for (uint16_t p : f.positions)
+      position_count = std::max(position_count, size_t(p) + 1);
   }
   if (not_triangles)
     std::cerr << "# WARNING in " << kUnit << " line " << __LINE__ << ": " << not_triangles
@@ -494,8 +530,38 @@ void cObjLoader::build_indexed_arrays(uint8_t &out_flags, std::vector<float> &ou
   if (with_texcoords && texcoords.size() < 2)
     texcoords.resize(2, 0.0f);
 
-  std::sort(keys.begin(), keys.end());
-  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+  // The distinct corner keys in ascending order. The keys of one position
+  // share a bucket; buckets follow in position order, so sorting and
+  // deduplicating each bucket sorts them all. Bucket p starts at bucket[p].
+  std::vector<uint32_t> bucket(position_count + 1, 0);
+  for (uint64_t entry : order)
+    for (uint16_t p : faces[uint32_t(entry)].positions)
+      ++bucket[size_t(p) + 1];
+  for (size_t p = 1; p < bucket.size(); ++p)
+    bucket[p] += bucket[p - 1];
+  std::vector<uint64_t> keys(bucket.back());
+  {
+    std::vector<uint32_t> fill(bucket.begin(), bucket.end() - 1);
+    for (uint64_t entry : order) {
+      const obj_face &f = faces[uint32_t(entry)];
+      for (size_t c = 0; c < 3; ++c)
+        keys[fill[f.positions[c]]++] = key_of(f, c);
+    }
+  }
+  size_t distinct = 0;
+  for (size_t p = 0; p + 1 < bucket.size(); ++p) {
+    const auto first = keys.begin() + bucket[p], last = keys.begin() + bucket[p + 1];
+    bucket[p] = static_cast<uint32_t>(distinct);
+    if (first == last)
+      continue;
+    std::sort(first, last);
+    const auto unique_end = std::unique(first, last);
+    for (auto it = first; it != unique_end; ++it)
+      keys[distinct++] = *it;
+  }
+  bucket.back() = static_cast<uint32_t>(distinct);
+  keys.resize(distinct);
+
   out_positions.reserve(keys.size() * 3);
   out_normals.reserve(keys.size() * 3);
   if (with_texcoords)
@@ -507,22 +573,22 @@ void cObjLoader::build_indexed_arrays(uint8_t &out_flags, std::vector<float> &ou
       append_floats(out_texcoords, texcoords, 2 * size_t(key & 0xFFFFFFFF), 2);
   }
 
-  std::stable_sort(order.begin(), order.end(), [this](uint32_t a, uint32_t b) {
-    return faces[a].material < faces[b].material;
-  });
+  std::sort(order.begin(), order.end());
   out_indices.reserve(order.size() * 3);
   // One group per material index up to the highest one used, empty ones
   // included, so that group k always belongs to material k.
   int64_t group = -1;
-  for (uint32_t i : order) {
-    const obj_face &f = faces[i];
+  for (uint64_t entry : order) {
+    const obj_face &f = faces[uint32_t(entry)];
     while (group < f.material) {
       ++group;
       if (group >= 0)
         out_group_starts.push_back(static_cast<uint32_t>(out_indices.size()));
     }
     for (size_t c = 0; c < 3; ++c) {
-      const auto it = std::lower_bound(keys.begin(), keys.end(), key_of(f, c));
+      const uint16_t p = f.positions[c];
+      const auto first = keys.begin() + bucket[p], last = keys.begin() + bucket[size_t(p) + 1];
+      const auto it = std::lower_bound(first, last, key_of(f, c));
       out_indices.push_back(static_cast<uint32_t>(it - keys.begin()));
     }
   }

@@ -6,6 +6,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "asset_test_files.h"
@@ -17,16 +18,26 @@ struct draw_call {
   GLsizei count;
   size_t offset;
   float emission[4];
-  GLint texture_unit0;
+  // Per texture unit 0 to 2: the bound 2D texture and whether 2D texturing
+  // is on.
+  GLint texture[3];
+  bool textured[3];
 };
 static std::vector<draw_call> g_draws;
 
 extern "C" void glDrawElements(GLenum mode, GLsizei count, GLenum type, const void *indices) {
   using fn = void (*)(GLenum, GLsizei, GLenum, const void *);
   static const fn real = reinterpret_cast<fn>(dlsym(RTLD_NEXT, "glDrawElements"));
-  draw_call call{count, reinterpret_cast<size_t>(indices), {0, 0, 0, 0}, 0};
+  draw_call call{count, reinterpret_cast<size_t>(indices), {0, 0, 0, 0}, {0, 0, 0}, {}};
   glGetMaterialfv(GL_FRONT, GL_EMISSION, call.emission);
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &call.texture_unit0);
+  GLint active = GL_TEXTURE0_ARB;
+  glGetIntegerv(GL_ACTIVE_TEXTURE_ARB, &active);
+  for (int unit = 0; unit < 3; ++unit) {
+    glActiveTextureARB(GL_TEXTURE0_ARB + unit);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &call.texture[unit]);
+    call.textured[unit] = glIsEnabled(GL_TEXTURE_2D);
+  }
+  glActiveTextureARB(active);
   g_draws.push_back(call);
   real(mode, count, type, indices);
 }
@@ -112,6 +123,83 @@ TEST_F(MeshGl, Illum0ShowsItsColourWithoutLight) {
   EXPECT_TRUE(near(pixel(160, 300), 255, 0, 0)) << describe(pixel(160, 300));
   EXPECT_TRUE(near(pixel(640, 300), 0, 0, 255)) << describe(pixel(640, 300));
   EXPECT_TRUE(near(pixel(400, 300), 0, 0, 0, 8)) << describe(pixel(400, 300));
+}
+
+struct material_state {
+  float ambient[4], diffuse[4], specular[4], emission[4], shininess;
+};
+
+material_state read_material() {
+  material_state m{};
+  glGetMaterialfv(GL_FRONT, GL_AMBIENT, m.ambient);
+  glGetMaterialfv(GL_FRONT, GL_DIFFUSE, m.diffuse);
+  glGetMaterialfv(GL_FRONT, GL_SPECULAR, m.specular);
+  glGetMaterialfv(GL_FRONT, GL_EMISSION, m.emission);
+  glGetMaterialfv(GL_FRONT, GL_SHININESS, &m.shininess);
+  return m;
+}
+
+std::vector<float> rgba_of(const float *v) { return {v[0], v[1], v[2], v[3]}; }
+
+cMeshMaterial material_with_illum(int illum, float shininess) {
+  cMaterial m("m");
+  const float ka[4] = {0.1f, 0.2f, 0.3f, 0}, kd[4] = {0.4f, 0.5f, 0.6f, 0},
+              ks[4] = {0.7f, 0.8f, 0.9f, 0};
+  std::copy(ka, ka + 4, m.Ka);
+  std::copy(kd, kd + 4, m.Kd);
+  std::copy(ks, ks + 4, m.Ks);
+  m.Ns = shininess;
+  m.illum = illum;
+  m.d = 0.5f;
+  cMeshMaterial mesh_material(m);
+  mesh_material.load_textures(); // no maps: only the alphas
+  return mesh_material;
+}
+
+TEST_F(MeshGl, ApplySetsTheColoursOfItsIlluminationModel) {
+  const std::vector<float> black = {0, 0, 0, 1};
+  const std::vector<float> ka = {0.1f, 0.2f, 0.3f, 0.5f}, kd = {0.4f, 0.5f, 0.6f, 0.5f},
+                           ks = {0.7f, 0.8f, 0.9f, 0.5f}, emission = {0, 0, 0, 0.5f};
+
+  material_with_illum(0, 10).apply();
+  material_state m = read_material();
+  EXPECT_EQ(rgba_of(m.ambient), black);
+  EXPECT_EQ(rgba_of(m.diffuse), black);
+  EXPECT_EQ(rgba_of(m.specular), black);
+  EXPECT_EQ(rgba_of(m.emission), kd); // unlit, self-coloured
+
+  material_with_illum(1, 10).apply();
+  m = read_material();
+  EXPECT_EQ(rgba_of(m.ambient), ka);
+  EXPECT_EQ(rgba_of(m.diffuse), kd);
+  EXPECT_EQ(rgba_of(m.specular), black);
+  EXPECT_EQ(rgba_of(m.emission), emission);
+
+  for (int illum : {2, 4}) {
+    material_with_illum(1, 10).apply(); // specular black again
+    material_with_illum(illum, 33).apply();
+    m = read_material();
+    EXPECT_EQ(rgba_of(m.ambient), ka) << illum;
+    EXPECT_EQ(rgba_of(m.diffuse), kd) << illum;
+    EXPECT_EQ(rgba_of(m.specular), ks) << illum;
+    EXPECT_EQ(rgba_of(m.emission), emission) << illum;
+    EXPECT_EQ(m.shininess, 33.0f) << illum;
+  }
+
+  // The GL takes exponents up to 128 only; higher ones are clamped rather
+  // than refused with an error that would keep the previous exponent.
+  material_with_illum(2, 500).apply();
+  EXPECT_EQ(read_material().shininess, 128.0f);
+  EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+
+  // Any other model sets no colour at all.
+  const material_state before = read_material();
+  material_with_illum(3, 7).apply();
+  material_with_illum(-1, 7).apply();
+  m = read_material();
+  EXPECT_EQ(rgba_of(m.ambient), rgba_of(before.ambient));
+  EXPECT_EQ(rgba_of(m.specular), rgba_of(before.specular));
+  EXPECT_EQ(m.shininess, 128.0f);
 }
 
 TEST_F(MeshGl, DrawLeavesNoBufferBoundAndClientUnitZero) {
@@ -209,7 +297,13 @@ TEST_F(MeshGl, DiffuseTextureBindsOnUnitZeroOnly) {
   mesh.draw();
   gl_test::save_frame("assets_material_texture.png");
   ASSERT_EQ(g_draws.size(), 1u);
-  EXPECT_EQ(GLuint(g_draws[0].texture_unit0), mesh.materials[0].diffuse_texture.gl_name);
+  EXPECT_EQ(GLuint(g_draws[0].texture[0]), mesh.materials[0].diffuse_texture.gl_name);
+  EXPECT_TRUE(g_draws[0].textured[0]);
+  // Units 1 and 2 are left as they were: off and unbound.
+  for (int unit = 1; unit < 3; ++unit) {
+    EXPECT_EQ(g_draws[0].texture[unit], 0) << unit;
+    EXPECT_FALSE(g_draws[0].textured[unit]) << unit;
+  }
   EXPECT_TRUE(near(pixel(200, 450), 255, 0, 0)) << describe(pixel(200, 450));
   EXPECT_TRUE(near(pixel(600, 450), 0, 255, 0)) << describe(pixel(600, 450));
   EXPECT_TRUE(near(pixel(200, 150), 0, 0, 255)) << describe(pixel(200, 150));

@@ -117,6 +117,26 @@ TEST(MtlLoader, BlankLinesAndShortStatementsAreSkipped) {
   EXPECT_EQ(warnings, 3u) << err;
 }
 
+TEST(MtlLoader, NewmtlWithoutANameStillStartsAMaterial) {
+  // Its statements must not change the material before it.
+  const cMtlLoader l = parse("newmtl a\nKd 1 0 0\nnewmtl\nKd 0 1 0\n");
+  ASSERT_EQ(l.materials.size(), 2u);
+  EXPECT_EQ(l.materials[1].name, "");
+  EXPECT_FLOAT_EQ(l.materials[0].Kd[0], 1.0f);
+  EXPECT_FLOAT_EQ(l.materials[1].Kd[1], 1.0f);
+}
+
+TEST(MtlLoader, NulBytesEndTheirLine) {
+  using namespace std::string_literals;
+  testing::internal::CaptureStderr();
+  const cMtlLoader l = parse("newmtl a\nKd 0.5\0 0.5 0.5\nKd 1 1 1\0x\nNs 2\n"s);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("\"Kd\" lacks values in \"test.mtl\" line 2"), std::string::npos) << err;
+  ASSERT_EQ(l.materials.size(), 1u);
+  EXPECT_FLOAT_EQ(l.materials[0].Kd[2], 1.0f);
+  EXPECT_FLOAT_EQ(l.materials[0].Ns, 2.0f);
+}
+
 TEST(MtlLoader, TooLongLineEndsReadingSilently) {
   const std::string filler(600, 'x');
   testing::internal::CaptureStderr();

@@ -62,6 +62,33 @@ TEST(Triangulate, PentagonFanOrderAndMaterialFollowTheFace) {
   EXPECT_EQ(l.faces[1].material, -1);
 }
 
+TEST(Triangulate, LongPolygonFansOutFromItsFirstCorner) {
+  std::string text;
+  for (int i = 0; i < 9; ++i)
+    text += "v " + std::to_string(i) + " 0 0\nvt 0 " + std::to_string(i) + "\n";
+  text += "vn 0 0 1\nf";
+  for (int i = 9; i >= 1; --i)
+    text += " " + std::to_string(i) + "/" + std::to_string(10 - i) + "/1";
+  cObjLoader l;
+  parse(l, text + "\n");
+  ASSERT_EQ(l.faces.size(), 1u);
+  ASSERT_EQ(l.faces[0].positions.size(), 9u);
+  cObjLoader copy = l; // a copy keeps all nine corners
+  l.triangulate();
+  ASSERT_EQ(l.faces.size(), 7u);
+  EXPECT_EQ(l.faces[0].positions, (u16s{8, 7, 6}));
+  EXPECT_EQ(l.faces[0].texcoords, (u16s{0, 1, 2}));
+  // Appended from the last corner down: corners (0, 7, 8), (0, 6, 7), ...,
+  // (0, 2, 3), which hold positions (8, 1, 0), (8, 2, 1), ..., (8, 6, 5).
+  for (uint16_t j = 1; j < 7; ++j) {
+    EXPECT_EQ(l.faces[j].positions, (u16s{8, j, uint16_t(j - 1)})) << j;
+    EXPECT_EQ(l.faces[j].texcoords, (u16s{0, uint16_t(8 - j), uint16_t(9 - j)})) << j;
+    EXPECT_EQ(l.faces[j].normals, (u16s{0, 0, 0})) << j;
+  }
+  EXPECT_EQ(copy.faces[0].positions.size(), 9u);
+  EXPECT_EQ(copy.faces[0].texcoords[8], 8u);
+}
+
 TEST(Triangulate, MalformedFaceStopsTriangulation) {
   cObjLoader l;
   parse(l, "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf -1 -2 -3\nf 1 2 3 4\n");
@@ -260,6 +287,22 @@ TEST(BuildIndexedArrays, FacesWithoutNormalIndicesGetGeneratedNormals) {
   ASSERT_EQ(e.normals.size(), 9u);
   EXPECT_FLOAT_EQ(e.normals[2], 1.0f); // generated +z, not the file's +x
   EXPECT_EQ(e.indices, (u32s{0, 1, 2, 0, 1, 2}));
+}
+
+TEST(BuildIndexedArrays, FacesWithoutTexcoordIndicesUseTheFirstTexcoord) {
+  cObjLoader l;
+  // The first face comes before any vt line, so it carries no texcoords.
+  parse(l, "v 0 0 0\nv 1 0 0\nv 1 1 0\nvn 0 0 1\nf 1//1 2//1 3//1\n"
+           "vt 0.25 0.75\nvt 0.5 0.5\nf 1/2/1 2/2/1 3/2/1\n");
+  const exported e = run_export(l);
+  EXPECT_TRUE(contains(e.err, "# warning: missing texcoords in 1 faces. Using first texcoord."))
+      << e.err;
+  // Keys (p, n, t): each position once with texcoord 0 and once with 1.
+  ASSERT_EQ(e.texcoords.size(), 12u);
+  EXPECT_EQ(e.texcoords[0], 0.25f);
+  EXPECT_EQ(e.texcoords[1], 0.75f);
+  EXPECT_EQ(e.texcoords[2], 0.5f);
+  EXPECT_EQ(e.indices, (u32s{0, 2, 4, 1, 3, 5}));
 }
 
 TEST(BuildIndexedArrays, FailedNormalGenerationExportsNothing) {

@@ -82,4 +82,20 @@ TEST_F(SearchPath, RelativeSubfolderNamesAndAbsoluteResults) {
   EXPECT_EQ(found.find(".."), std::string::npos);
 }
 
+TEST_F(SearchPath, AbsolutePathBeyondTheBufferIsReportedAndNotFound) {
+  scratch_dir dir("long");
+  std::string sub;
+  for (int i = 0; i < 6; ++i)
+    sub += std::string(200, char('a' + i)) + "/";
+  dir.write(sub + "deep.txt", "x");
+  add_search_dir(dir.path());
+  testing::internal::CaptureStderr();
+  const std::string found = find_in_search_path(sub + "deep.txt");
+  const std::string err = testing::internal::GetCapturedStderr();
+  // The file opens, but its absolute path does not fit the 1024 characters
+  // of the conversion: no truncated path comes back.
+  EXPECT_EQ(found, "");
+  EXPECT_EQ(err, "debug - oops\n");
+}
+
 } // namespace
