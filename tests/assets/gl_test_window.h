@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/gl_extensions.h"
+#include "support/require_display.h"
 
 #include <IL/il.h>
 #include <IL/ilu.h>
@@ -23,14 +24,7 @@ namespace gl_test {
 
 struct window : testing::Environment {
   void SetUp() override {
-    // Without an X display SDL falls back to a text-console driver, and
-    // init_sdl ends the process with status 0 when SDL does not start at
-    // all: either way every test would pass unseen. Fail loudly instead.
-    setenv("SDL_VIDEODRIVER", "x11", 0);
-    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
-      std::fprintf(stderr, "GL tests need an X display: %s\n", SDL_GetError());
-      std::exit(1);
-    }
+    require_x_display();
     video_settings.mode_flags = SDL_OPENGL; // windowed for tests
     init_sdl(video_settings);
     set_gl_defaults();

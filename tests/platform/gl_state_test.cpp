@@ -2,6 +2,7 @@
 #include "platform/gl_defaults.h"
 #include "platform/gl_extensions.h"
 #include "platform/video_settings.h"
+#include "support/require_display.h"
 
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 namespace {
 struct GlWindow : testing::Environment {
   void SetUp() override {
+    require_x_display();
     video_settings.mode_flags = SDL_OPENGL; // windowed for the test
     init_sdl(video_settings);
     set_gl_defaults();

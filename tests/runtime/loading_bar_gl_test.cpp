@@ -4,6 +4,7 @@
 #include "platform/video_settings.h"
 #include "runtime/cLoadingBar.h"
 #include "support/demo_process.h"
+#include "support/require_display.h"
 
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
@@ -25,6 +26,7 @@ void expect_rgb(Rgb got, Rgb want, const char *what) {
 } // namespace
 
 TEST(FirstFrames, GreyClearThenLoadingBar) {
+  require_x_display();
   video_settings.mode_flags = SDL_OPENGL;
   init_sdl(video_settings);
   glClearColor(0.15f, 0.15f, 0.15f, 1.0f);

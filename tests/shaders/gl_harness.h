@@ -6,6 +6,7 @@
 #include "platform/gl_defaults.h"
 #include "platform/gl_extensions.h"
 #include "platform/video_settings.h"
+#include "support/require_display.h"
 
 #include <GL/glu.h>
 #include <IL/il.h>
@@ -26,6 +27,7 @@ constexpr int kHeight = 600;
 
 struct GlWindow : testing::Environment {
   void SetUp() override {
+    require_x_display();
     video_settings.mode_flags = SDL_OPENGL; // windowed for tests
     init_sdl(video_settings);
     set_gl_defaults();
