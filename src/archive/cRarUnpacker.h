@@ -34,8 +34,8 @@ public:
   // Unpacks one member of unp_size bytes. continue_solid keeps the previous member's
   // window, tables and distances. out (unp_size bytes) receives the member's bytes; null
   // lets them pass through the window only. written is the number of bytes copied to out.
-  result unpack(read_fn read, void *context, uint32_t unp_size, bool continue_solid,
-                uint8_t *out, uint32_t &written);
+  result unpack(read_fn read, void *context, uint32_t unp_size, bool continue_solid, uint8_t *out,
+                uint32_t &written);
 
   // Bytes produced into the window by the last unpack (including any overrun).
   uint64_t produced() const { return produced_; }
