@@ -8,6 +8,7 @@
 #include "cRarArchiveWriter.h"
 
 #include "archive/unrarlib.h"
+#include "tools/rar20_test_support.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -27,6 +28,9 @@
 namespace {
 
 using bytes = std::vector<uint8_t>;
+using rar20_test::read_file;
+using rar20_test::write_file;
+
 double own_cpu_seconds() {
   timespec ts;
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
@@ -38,27 +42,6 @@ double children_cpu_seconds() {
   getrusage(RUSAGE_CHILDREN, &ru);
   return double(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
          double(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) * 1e-6;
-}
-
-bool read_file(const std::string &path, bytes &out) {
-  FILE *f = std::fopen(path.c_str(), "rb");
-  if (!f)
-    return false;
-  out.clear();
-  uint8_t buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof(buf), f)) > 0)
-    out.insert(out.end(), buf, buf + n);
-  std::fclose(f);
-  return true;
-}
-
-bool write_file(const std::string &path, const bytes &data) {
-  FILE *f = std::fopen(path.c_str(), "wb");
-  if (!f)
-    return false;
-  const bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), f) == data.size();
-  return std::fclose(f) == 0 && ok;
 }
 
 // Source and text files of the project, in path order: real text of a known kind.

@@ -93,14 +93,16 @@ void cRarCipher20::update_keys(const uint8_t *block) {
   }
 }
 
-void cRarCipher20::encrypt_block(uint8_t *block) {
+// Decryption runs the same rounds with the round keys in reverse order.
+void cRarCipher20::transform_block(uint8_t *block, bool reverse) const {
   uint32_t a = load32(block) ^ key_[0];
   uint32_t b = load32(block + 4) ^ key_[1];
   uint32_t c = load32(block + 8) ^ key_[2];
   uint32_t d = load32(block + 12) ^ key_[3];
-  for (int r = 0; r < rounds; ++r) {
-    uint32_t ta = a ^ substitute((c + rotl(d, 11)) ^ key_[r & 3]);
-    uint32_t tb = b ^ substitute((d ^ rotl(c, 17)) + key_[r & 3]);
+  for (int i = 0; i < rounds; ++i) {
+    const uint32_t key = key_[(reverse ? rounds - 1 - i : i) & 3];
+    uint32_t ta = a ^ substitute((c + rotl(d, 11)) ^ key);
+    uint32_t tb = b ^ substitute((d ^ rotl(c, 17)) + key);
     a = c;
     b = d;
     c = ta;
@@ -110,6 +112,10 @@ void cRarCipher20::encrypt_block(uint8_t *block) {
   store32(block + 4, d ^ key_[1]);
   store32(block + 8, a ^ key_[2]);
   store32(block + 12, b ^ key_[3]);
+}
+
+void cRarCipher20::encrypt_block(uint8_t *block) {
+  transform_block(block, false);
   // The keys follow the ciphertext in both directions.
   update_keys(block);
 }
@@ -117,22 +123,7 @@ void cRarCipher20::encrypt_block(uint8_t *block) {
 void cRarCipher20::decrypt_block(uint8_t *block) {
   uint8_t cipher_text[16];
   std::memcpy(cipher_text, block, 16);
-  uint32_t a = load32(block) ^ key_[0];
-  uint32_t b = load32(block + 4) ^ key_[1];
-  uint32_t c = load32(block + 8) ^ key_[2];
-  uint32_t d = load32(block + 12) ^ key_[3];
-  for (int r = rounds - 1; r >= 0; --r) {
-    uint32_t ta = a ^ substitute((c + rotl(d, 11)) ^ key_[r & 3]);
-    uint32_t tb = b ^ substitute((d ^ rotl(c, 17)) + key_[r & 3]);
-    a = c;
-    b = d;
-    c = ta;
-    d = tb;
-  }
-  store32(block, c ^ key_[0]);
-  store32(block + 4, d ^ key_[1]);
-  store32(block + 8, a ^ key_[2]);
-  store32(block + 12, b ^ key_[3]);
+  transform_block(block, true);
   update_keys(cipher_text);
 }
 

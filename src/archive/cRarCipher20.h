@@ -20,6 +20,7 @@ public:
   static constexpr size_t max_password = 127;
 
 private:
+  void transform_block(uint8_t *block, bool reverse) const;
   void encrypt_block(uint8_t *block);
   void decrypt_block(uint8_t *block);
   void update_keys(const uint8_t *block);

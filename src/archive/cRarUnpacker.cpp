@@ -3,7 +3,6 @@
 // a stream that runs dry stops with out_of_data instead of decoding padding forever.
 #include "archive/cRarUnpacker.h"
 
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -33,6 +32,11 @@ const uint8_t short_bits[8] = {2, 2, 3, 4, 5, 6, 6, 6};
 constexpr uint32_t flush_margin = 270;
 // Refill while a full iteration (at most about 8 bytes of input) can still follow.
 constexpr size_t refill_margin = 32;
+
+// Matches reaching far back are one or two bytes longer than their length code says.
+uint32_t far_match_bonus(uint32_t distance) {
+  return uint32_t(distance >= 0x2000) + uint32_t(distance >= 0x40000);
+}
 
 } // namespace
 
@@ -72,10 +76,7 @@ void cRarUnpacker::reset() {
   last_dist_ = 0;
   last_length_ = 0;
   audio_mode_ = false;
-  channels_ = 1;
-  cur_channel_ = 0;
-  channel_delta_ = 0;
-  std::memset(audio_, 0, sizeof(audio_));
+  audio_.reset();
 }
 
 void cRarUnpacker::fill_input(bool initial) {
@@ -183,11 +184,9 @@ bool cRarUnpacker::read_tables() {
 
   int table_size;
   if (audio_mode_) {
-    channels_ = int((head >> 12) & 3) + 1;
-    if (cur_channel_ >= channels_)
-      cur_channel_ = 0;
+    audio_.set_channels(int((head >> 12) & 3) + 1);
     skip_bits(2);
-    table_size = audio_symbols * channels_;
+    table_size = audio_symbols * audio_.channels();
   } else {
     table_size = main_symbols + dist_symbols + rep_symbols;
   }
@@ -222,7 +221,7 @@ bool cRarUnpacker::read_tables() {
   }
 
   if (audio_mode_) {
-    for (int c = 0; c < channels_; ++c)
+    for (int c = 0; c < audio_.channels(); ++c)
       build_table(audio_tables_[c], lengths + c * audio_symbols, audio_symbols);
   } else {
     build_table(main_table_, lengths, main_symbols);
@@ -231,61 +230,6 @@ bool cRarUnpacker::read_tables() {
   }
   std::memcpy(old_lengths_, lengths, size_t(table_size));
   return true;
-}
-
-uint8_t cRarUnpacker::decode_audio(int delta) {
-  audio_channel &ch = audio_[cur_channel_];
-  ch.byte_count++;
-  ch.d4 = ch.d3;
-  ch.d3 = ch.d2;
-  ch.d2 = ch.last_delta - ch.d1;
-  ch.d1 = ch.last_delta;
-  int predicted = 8 * ch.last_char + ch.k[0] * ch.d1 + ch.k[1] * ch.d2 + ch.k[2] * ch.d3 +
-                  ch.k[3] * ch.d4 + ch.k[4] * channel_delta_;
-  predicted = (predicted >> 3) & 0xFF;
-  int value = predicted - delta;
-
-  // Accumulate how each candidate weight change would have done on this error.
-  int d = int(int8_t(uint8_t(delta))) * 8;
-  ch.dif[0] += uint32_t(std::abs(d));
-  ch.dif[1] += uint32_t(std::abs(d - ch.d1));
-  ch.dif[2] += uint32_t(std::abs(d + ch.d1));
-  ch.dif[3] += uint32_t(std::abs(d - ch.d2));
-  ch.dif[4] += uint32_t(std::abs(d + ch.d2));
-  ch.dif[5] += uint32_t(std::abs(d - ch.d3));
-  ch.dif[6] += uint32_t(std::abs(d + ch.d3));
-  ch.dif[7] += uint32_t(std::abs(d - ch.d4));
-  ch.dif[8] += uint32_t(std::abs(d + ch.d4));
-  ch.dif[9] += uint32_t(std::abs(d - channel_delta_));
-  ch.dif[10] += uint32_t(std::abs(d + channel_delta_));
-
-  ch.last_delta = int(int8_t(uint8_t(value - ch.last_char)));
-  channel_delta_ = ch.last_delta;
-  ch.last_char = value & 0xFF;
-
-  if ((ch.byte_count & 0x1F) == 0) {
-    uint32_t best = ch.dif[0];
-    int best_index = 0;
-    ch.dif[0] = 0;
-    for (int i = 1; i < 11; ++i) {
-      if (ch.dif[i] < best) {
-        best = ch.dif[i];
-        best_index = i;
-      }
-      ch.dif[i] = 0;
-    }
-    if (best_index > 0) {
-      // Odd entries lower a weight, even entries raise it, within -17..16.
-      int &k = ch.k[(best_index - 1) / 2];
-      if (best_index & 1) {
-        if (k >= -16)
-          --k;
-      } else if (k < 16) {
-        ++k;
-      }
-    }
-  }
-  return uint8_t(value);
 }
 
 void cRarUnpacker::copy_match(uint32_t length, uint32_t distance) {
@@ -376,15 +320,13 @@ cRarUnpacker::result cRarUnpacker::unpack(read_fn read, void *context, uint32_t 
     }
 
     if (audio_mode_) {
-      int symbol = decode(audio_tables_[cur_channel_]);
+      int symbol = decode(audio_tables_[audio_.current()]);
       if (symbol == 256) {
         if (!read_tables())
           dry = true;
         continue;
       }
-      window_[unp_pos_++] = decode_audio(symbol);
-      if (++cur_channel_ >= channels_)
-        cur_channel_ = 0;
+      window_[unp_pos_++] = audio_.decode(symbol);
       --remaining_;
       continue;
     }
@@ -400,12 +342,7 @@ cRarUnpacker::result cRarUnpacker::unpack(read_fn read, void *context, uint32_t 
       uint32_t length = length_base[li] + 3u + get_bits(length_bits[li]);
       int di = decode(dist_table_);
       uint32_t distance = dist_base[di] + 1 + get_bits(dist_bits[di]);
-      if (distance >= 0x2000) {
-        ++length;
-        if (distance >= 0x40000)
-          ++length;
-      }
-      copy_match(length, distance);
+      copy_match(length + far_match_bonus(distance), distance);
       continue;
     }
     if (symbol == 269) {
@@ -421,15 +358,7 @@ cRarUnpacker::result cRarUnpacker::unpack(read_fn read, void *context, uint32_t 
       uint32_t distance = old_dist_[(old_dist_ptr_ - uint32_t(symbol - 256)) & 3];
       int li = decode(rep_table_);
       uint32_t length = length_base[li] + 2u + get_bits(length_bits[li]);
-      if (distance >= 0x101) {
-        ++length;
-        if (distance >= 0x2000) {
-          ++length;
-          if (distance >= 0x40000)
-            ++length;
-        }
-      }
-      copy_match(length, distance);
+      copy_match(length + uint32_t(distance >= 0x101) + far_match_bonus(distance), distance);
       continue;
     }
     int si = symbol - 261;
@@ -442,7 +371,7 @@ cRarUnpacker::result cRarUnpacker::unpack(read_fn read, void *context, uint32_t 
     if (!source_done_ && in_pos_ + refill_margin > in_end_)
       fill_input(false);
     if (in_end_ >= in_pos_ + 5) {
-      int symbol = audio_mode_ ? decode(audio_tables_[cur_channel_]) : decode(main_table_);
+      int symbol = audio_mode_ ? decode(audio_tables_[audio_.current()]) : decode(main_table_);
       if (symbol == (audio_mode_ ? 256 : 269))
         read_tables();
     }

@@ -4,6 +4,8 @@
 // caller's CRC-32), an overrun report or an out-of-data report.
 #pragma once
 
+#include "archive/cRarAudioModel.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -60,15 +62,6 @@ private:
     int count;
   };
 
-  struct audio_channel {
-    int k[5];
-    int d1, d2, d3, d4;
-    int last_delta;
-    uint32_t dif[11];
-    uint32_t byte_count;
-    int last_char;
-  };
-
   // bit input
   void fill_input(bool initial);
   uint32_t peek16() const {
@@ -92,7 +85,6 @@ private:
   int decode(const decode_table &table);
 
   bool read_tables();
-  uint8_t decode_audio(int delta);
   void copy_match(uint32_t length, uint32_t distance);
   void flush_output();
 
@@ -123,10 +115,7 @@ private:
   uint32_t last_length_ = 0;
 
   bool audio_mode_ = false;
-  int channels_ = 1;
-  int cur_channel_ = 0;
-  int channel_delta_ = 0;
-  audio_channel audio_[4];
+  cRarAudioModel audio_;
 
   // output of the current member
   int64_t remaining_ = 0;

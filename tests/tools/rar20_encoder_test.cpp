@@ -1,6 +1,6 @@
 // Unit tests of the packer's building blocks: the format's length and distance classes,
 // length-limited code construction, the multimedia predictor and table coding.
-#include "cAudioModel.h"
+#include "archive/cRarAudioModel.h"
 #include "cBitWriter.h"
 #include "cHuffmanBuilder.h"
 #include "cTableWriter.h"
@@ -191,7 +191,7 @@ TEST(Rar20Huffman, CanonicalCodesAreOrderedByLengthThenSymbol) {
 TEST(Rar20AudioModel, DecoderMirrorReproducesEveryByte) {
   cRandom r(7);
   const bytes signal = concat({make_audio8(3000, 2, 3), make_noise(2000, 4)});
-  cAudioModel enc, dec;
+  cRarAudioModel enc, dec;
   for (size_t i = 0; i < signal.size(); ++i) {
     if (i % 1000 == 0) {
       const int n = 1 + int(r.below(4));
@@ -207,7 +207,7 @@ TEST(Rar20AudioModel, DecoderMirrorReproducesEveryByte) {
 
 TEST(Rar20AudioModel, SmoothSignalsGiveSmallDeltas) {
   const bytes signal = make_audio8(20000, 1, 5);
-  cAudioModel model;
+  cRarAudioModel model;
   size_t small = 0;
   for (uint8_t b : signal) {
     const int delta = model.encode(b);
@@ -218,7 +218,7 @@ TEST(Rar20AudioModel, SmoothSignalsGiveSmallDeltas) {
 }
 
 TEST(Rar20AudioModel, ChannelCountChangesKeepAValidChannel) {
-  cAudioModel model;
+  cRarAudioModel model;
   model.set_channels(4);
   for (int i = 0; i < 3; ++i)
     model.encode(0);

@@ -115,31 +115,33 @@ inline bytes make_noise(size_t size, uint32_t seed) {
   return out;
 }
 
-// Interleaved 8-bit channels of slow sines with a little noise.
-inline bytes make_audio8(size_t frames, int channels, uint32_t seed) {
+// Interleaved channels, frame by frame: put(out, frame, channel, random) appends a sample.
+template <typename Put> bytes interleaved(size_t frames, int channels, uint32_t seed, Put put) {
   cRandom r(seed);
   bytes out;
   for (size_t i = 0; i < frames; ++i)
-    for (int c = 0; c < channels; ++c) {
-      const double s = 128 + 70 * std::sin(double(i) * 0.011 * (c + 1)) +
-                       25 * std::sin(double(i) * 0.047) + 1.5 * r.gauss();
-      out.push_back(uint8_t(std::lround(std::fmin(255, std::fmax(0, s)))));
-    }
+    for (int c = 0; c < channels; ++c)
+      put(out, double(i), c, r);
   return out;
+}
+
+// Interleaved 8-bit channels of slow sines with a little noise.
+inline bytes make_audio8(size_t frames, int channels, uint32_t seed) {
+  return interleaved(frames, channels, seed, [](bytes &out, double i, int c, cRandom &r) {
+    const double s =
+        128 + 70 * std::sin(i * 0.011 * (c + 1)) + 25 * std::sin(i * 0.047) + 1.5 * r.gauss();
+    out.push_back(uint8_t(std::lround(std::fmin(255, std::fmax(0, s)))));
+  });
 }
 
 // Interleaved 16-bit little-endian channels.
 inline bytes make_audio16(size_t frames, int channels, uint32_t seed) {
-  cRandom r(seed);
-  bytes out;
-  for (size_t i = 0; i < frames; ++i)
-    for (int c = 0; c < channels; ++c) {
-      const long s = std::lround(11000 * std::sin(double(i) * 0.013 * (c + 1)) +
-                                 4000 * std::sin(double(i) * 0.071) + 40 * r.gauss());
-      out.push_back(uint8_t(s & 0xFF));
-      out.push_back(uint8_t((s >> 8) & 0xFF));
-    }
-  return out;
+  return interleaved(frames, channels, seed, [](bytes &out, double i, int c, cRandom &r) {
+    const long s = std::lround(11000 * std::sin(i * 0.013 * (c + 1)) + 4000 * std::sin(i * 0.071) +
+                               40 * r.gauss());
+    out.push_back(uint8_t(s & 0xFF));
+    out.push_back(uint8_t((s >> 8) & 0xFF));
+  });
 }
 
 // A block, almost a window of noise, and the block again: the copy can only come from

@@ -118,7 +118,7 @@ void cRar20Encoder::pack_chunk(size_t begin, size_t end) {
   };
 
   int best_channels = 0; // 0: LZ
-  cAudioModel best_model;
+  cRarAudioModel best_model;
   sSegment audio_best;
   if (m_options.multimedia) {
     uint64_t best_bits = data_bits(lz, lz_lengths) + extra_bits + switch_cost(false, 1);
@@ -126,7 +126,7 @@ void cRar20Encoder::pack_chunk(size_t begin, size_t end) {
       sSegment seg;
       seg.audio = true;
       seg.channels = n;
-      cAudioModel model = m_audio;
+      cRarAudioModel model = m_audio;
       model.set_channels(n);
       seg.first_channel = model.current();
       seg.deltas.reserve(end - begin);

@@ -4,7 +4,7 @@
 // of running out of memory.
 #pragma once
 
-#include "cAudioModel.h"
+#include "archive/cRarAudioModel.h"
 #include "cBitWriter.h"
 #include "cBlockWriter.h"
 #include "cLzParser.h"
@@ -80,7 +80,7 @@ private:
 
   // Decoder state as of the last evaluated chunk.
   sLzState m_lz;
-  cAudioModel m_audio;
+  cRarAudioModel m_audio;
 
   // Decoder state as of the last emitted symbol.
   bool m_writer_ready = false; // tables are in force
