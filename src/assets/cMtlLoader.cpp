@@ -37,19 +37,11 @@ void cMtlLoader::load(std::string path) {
 
 void cMtlLoader::parse(const char *data, size_t size, const std::string &path) {
   materials.clear();
-  text_scan::line_reader reader(data, size, kMaxLine);
+  text_scan::statement_reader reader(data, size, kMaxLine);
   std::vector<std::string_view> t;
-  std::string_view line;
-  uint32_t line_number = 0;
-  while (reader.next(line)) {
-    ++line_number;
-    text_scan::tokenize(line, t);
-    // Blank lines carry no statement.
-    if (t.empty())
-      continue;
+  while (reader.next(t)) {
+    const uint32_t line_number = reader.line_number();
     const std::string_view key = t[0];
-    if (key == "#")
-      continue;
     if (key == "newmtl") {
       materials.emplace_back(t.size() > 1 ? std::string(t[1]) : std::string());
       continue;

@@ -140,27 +140,20 @@ bool cObjLoader::parse(const char *data, size_t size, const std::string &directo
   failed_ = false;
   faces.reserve(face_slots(data, size));
 
-  uint32_t line_number = 0;
   int32_t current_material = -1;
   // Per face: its file line and whether a corner held an unusable index.
   std::vector<uint32_t> face_lines;
   std::vector<uint8_t> face_bad;
   std::vector<uint16_t> fp, ft, fn;
   std::vector<std::string_view> t;
-  std::string_view line;
-  text_scan::line_reader reader(data, size, kMaxLine);
+  text_scan::statement_reader reader(data, size, kMaxLine);
   bool complete = true;
 
-  while (reader.next(line)) {
-    ++line_number;
-    text_scan::tokenize(line, t);
-    if (t.empty())
-      continue;
+  while (reader.next(t)) {
+    const uint32_t line_number = reader.line_number();
     const std::string_view key = t[0];
 
-    if (key == "#") {
-      continue;
-    } else if (key == "v") {
+    if (key == "v") {
       if (t.size() > 5)
         std::cerr << "# warning, " << (t.size() - 1) << " coordinates in line " << line_number
                   << ", only four used" << std::endl;

@@ -54,6 +54,17 @@ double strtod_copy(std::string_view token) {
 
 } // namespace
 
+bool statement_reader::next(std::vector<std::string_view> &tokens) {
+  std::string_view line;
+  while (lines_.next(line)) {
+    ++line_number_;
+    tokenize(line, tokens);
+    if (!tokens.empty() && tokens[0] != "#")
+      return true;
+  }
+  return false;
+}
+
 float to_float(std::string_view token) {
   const char *first = token.data();
   const char *last = first + token.size();

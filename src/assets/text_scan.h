@@ -30,6 +30,22 @@ private:
 // line, as it would for a C string.
 void tokenize(std::string_view line, std::vector<std::string_view> &tokens);
 
+// The statements of a text file: the tokens of each line that holds any, with
+// blank lines and lines starting with a lone "#" token passed over.
+class statement_reader {
+public:
+  statement_reader(const char *data, size_t size, size_t max_length)
+      : lines_(data, size, max_length) {}
+  // The next statement's tokens; false when reading has ended.
+  bool next(std::vector<std::string_view> &tokens);
+  // The file line (from 1) of the last statement, counting every line.
+  uint32_t line_number() const { return line_number_; }
+
+private:
+  line_reader lines_;
+  uint32_t line_number_ = 0;
+};
+
 // Decimal-to-float conversion of a token with the semantics of atof: the
 // longest valid prefix counts, no valid prefix gives 0.
 float to_float(std::string_view token);
