@@ -29,6 +29,18 @@ void full_window_quad(float z) {
   glEnd();
 }
 
+// Pushes the enable bits and sets up blending over the whole window, with
+// depth, culling, texturing and lighting off; glPopAttrib undoes the switches.
+void begin_full_window_blend() {
+  glPushAttrib(GL_ENABLE_BIT);
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_CULL_FACE);
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_LIGHTING);
+  glEnable(GL_BLEND);
+  begin_ortho();
+}
+
 } // namespace
 
 void begin_ortho() {
@@ -50,14 +62,8 @@ void restore_blend() {
 }
 
 void overlay_invert(float f) {
-  glPushAttrib(GL_ENABLE_BIT);
   save_blend();
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_CULL_FACE);
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_LIGHTING);
-  glEnable(GL_BLEND);
-  begin_ortho();
+  begin_full_window_blend();
   glBlendFunc(GL_ONE_MINUS_DST_COLOR, GL_ZERO);
   glColor4f(f, f, f, 1.0f);
   full_window_quad(0.0f);
@@ -101,13 +107,7 @@ void overlay_flash(float f) {
   GLint found_src = GL_SRC_ALPHA, found_dst = GL_ONE_MINUS_SRC_ALPHA;
   glGetIntegerv(GL_BLEND_SRC, &found_src);
   glGetIntegerv(GL_BLEND_DST, &found_dst);
-  glPushAttrib(GL_ENABLE_BIT);
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_CULL_FACE);
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_LIGHTING);
-  glEnable(GL_BLEND);
-  begin_ortho();
+  begin_full_window_blend();
   glColor4f(f, f, f, f);
   full_window_quad(0.0f);
   if (blend_saved)

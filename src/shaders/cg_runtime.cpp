@@ -179,6 +179,14 @@ bool glsl_120_available() {
 bool valid_context(CGcontext c) { return c && state().contexts.count(c); }
 bool valid_program(CGprogram p) { return p && state().programs.count(p); }
 
+// Validates a program handle, raising the handle error for a bad one.
+bool checked_program(CGprogram p) {
+  if (valid_program(p))
+    return true;
+  raise(CG_INVALID_PROGRAM_HANDLE_ERROR);
+  return false;
+}
+
 // --- source scanning: the uniforms and varyings a GLSL source declares ---
 
 std::vector<std::string> tokenize(const std::string &src) {
@@ -473,6 +481,16 @@ cg_parameter_record *checked_parameter(CGparameter param) {
   return param;
 }
 
+// A parameter handle that must name a sampler; null when it does not.
+cg_parameter_record *checked_sampler(CGparameter param) {
+  cg_parameter_record *p = checked_parameter(param);
+  if (p && !p->sampler_target) {
+    raise(CG_INVALID_PARAMETER_TYPE_ERROR);
+    return nullptr;
+  }
+  return p;
+}
+
 void bind_texture_on_unit(int unit, GLenum target, GLuint texture) {
   glsl_entries &g = state().gl;
   GLint active = GL_TEXTURE0;
@@ -527,6 +545,18 @@ void destroy_program_record(cg_program_record *p) {
     }
   s.programs.erase(p);
   delete p;
+}
+
+void set_profile_enabled(CGprofile profile, bool enabled) {
+  if (is_vertex_profile(profile))
+    state().vertex_enabled = enabled;
+  else if (is_fragment_profile(profile))
+    state().fragment_enabled = enabled;
+  else {
+    raise(CG_INVALID_PROFILE_ERROR);
+    return;
+  }
+  refresh();
 }
 
 } // namespace
@@ -688,27 +718,21 @@ CGprogram cgCreateProgramFromFile(CGcontext context, CGenum program_type, const 
 }
 
 void cgDestroyProgram(CGprogram program) {
-  if (!valid_program(program)) {
-    raise(CG_INVALID_PROGRAM_HANDLE_ERROR);
+  if (!checked_program(program))
     return;
-  }
   destroy_program_record(program);
   refresh();
 }
 
 void cgGLLoadProgram(CGprogram program) {
-  if (!valid_program(program)) {
-    raise(CG_INVALID_PROGRAM_HANDLE_ERROR);
+  if (!checked_program(program))
     return;
-  }
   program->loaded = true;
 }
 
 void cgGLBindProgram(CGprogram program) {
-  if (!valid_program(program)) {
-    raise(CG_INVALID_PROGRAM_HANDLE_ERROR);
+  if (!checked_program(program))
     return;
-  }
   if (!program->loaded) {
     raise(CG_PROGRAM_NOT_LOADED_ERROR);
     return;
@@ -720,35 +744,13 @@ void cgGLBindProgram(CGprogram program) {
   refresh();
 }
 
-void cgGLEnableProfile(CGprofile profile) {
-  if (is_vertex_profile(profile))
-    state().vertex_enabled = true;
-  else if (is_fragment_profile(profile))
-    state().fragment_enabled = true;
-  else {
-    raise(CG_INVALID_PROFILE_ERROR);
-    return;
-  }
-  refresh();
-}
+void cgGLEnableProfile(CGprofile profile) { set_profile_enabled(profile, true); }
 
-void cgGLDisableProfile(CGprofile profile) {
-  if (is_vertex_profile(profile))
-    state().vertex_enabled = false;
-  else if (is_fragment_profile(profile))
-    state().fragment_enabled = false;
-  else {
-    raise(CG_INVALID_PROFILE_ERROR);
-    return;
-  }
-  refresh();
-}
+void cgGLDisableProfile(CGprofile profile) { set_profile_enabled(profile, false); }
 
 CGparameter cgGetNamedParameter(CGprogram program, const char *name) {
-  if (!valid_program(program)) {
-    raise(CG_INVALID_PROGRAM_HANDLE_ERROR);
+  if (!checked_program(program))
     return nullptr;
-  }
   if (!name)
     return nullptr;
   for (const auto &param : program->parameters)
@@ -784,35 +786,23 @@ void cgGLSetParameter1f(CGparameter parameter, float value) {
 }
 
 void cgGLSetTextureParameter(CGparameter parameter, GLuint texture) {
-  cg_parameter_record *p = checked_parameter(parameter);
+  cg_parameter_record *p = checked_sampler(parameter);
   if (!p)
     return;
-  if (!p->sampler_target) {
-    raise(CG_INVALID_PARAMETER_TYPE_ERROR);
-    return;
-  }
   p->texture = texture;
 }
 
 void cgGLEnableTextureParameter(CGparameter parameter) {
-  cg_parameter_record *p = checked_parameter(parameter);
+  cg_parameter_record *p = checked_sampler(parameter);
   if (!p)
     return;
-  if (!p->sampler_target) {
-    raise(CG_INVALID_PARAMETER_TYPE_ERROR);
-    return;
-  }
   bind_texture_on_unit(p->unit, p->sampler_target, p->texture);
 }
 
 void cgGLDisableTextureParameter(CGparameter parameter) {
-  cg_parameter_record *p = checked_parameter(parameter);
+  cg_parameter_record *p = checked_sampler(parameter);
   if (!p)
     return;
-  if (!p->sampler_target) {
-    raise(CG_INVALID_PARAMETER_TYPE_ERROR);
-    return;
-  }
   bind_texture_on_unit(p->unit, p->sampler_target, 0);
 }
 
