@@ -95,6 +95,15 @@ void start_demo(scene_factory factory, tick_source ticks) {
   poll_input();
 }
 
+void show_frame() {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  g_director->render();
+  SDL_GL_SwapBuffers();
+  check_gl_error(2);
+  check_image_errors();
+  poll_input();
+}
+
 void run_frame_loop() {
   while (!keys[kKeyQ]) {
     if (keys[kKeyEscape])
@@ -106,12 +115,7 @@ void run_frame_loop() {
     g_director->update();
     if (g_director->clock.now_ms - g_director->clock.prev_ms < 10)
       SDL_Delay(5);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    g_director->render();
-    SDL_GL_SwapBuffers();
-    check_gl_error(2);
-    check_image_errors();
-    poll_input();
+    show_frame();
   }
 }
 

@@ -19,6 +19,9 @@ void setup_demo(scene_factory factory, tick_source ticks = nullptr);
 void shutdown_demo();
 // Start-up steps 1 to 8: window, defaults, image library, setup, handler.
 void start_demo(scene_factory factory, tick_source ticks = nullptr);
+// Draws the director's current frame, shows it, reports GL and image-library errors
+// and reads the keyboard.
+void show_frame();
 // Runs frames until q or Escape; returns normally.
 void run_frame_loop();
 [[noreturn]] void run_demo(scene_factory factory);

@@ -131,12 +131,7 @@ bool cCaptureSession::preroll() {
       base_ticks = ticks; // this frame is capture time 0; render_frame draws it
       return true;
     }
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    g_director->render();
-    SDL_GL_SwapBuffers();
-    check_gl_error(2);
-    check_image_errors();
-    poll_input();
+    show_frame();
     stopped = quit_requested();
   }
   return false;
