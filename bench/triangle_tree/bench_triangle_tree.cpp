@@ -3,6 +3,7 @@
 // once off the walls; exits 1 if the tree and the loop ever disagree. Times are CPU
 // time of the process, so that other load on the machine does not skew the rates.
 #include "archive/cTriangleTree.h"
+#include "support/tree_meshes.h"
 
 #include <cfloat>
 #include <cmath>
@@ -24,56 +25,13 @@ double seconds_since(double start) { return cpu_seconds() - start; }
 // Lat-long sphere of radius about 60 with 2 * slices * (stacks - 1) triangles.
 void make_sphere(cTriangleTree &tree, int slices, int stacks, std::mt19937 &rng) {
   std::uniform_real_distribution<float> noise(0.97f, 1.03f);
-  tree.vertices.push_back({0, 0, 60 * noise(rng)});
-  for (int i = 1; i < stacks; ++i) {
-    double theta = M_PI * i / stacks;
-    for (int j = 0; j < slices; ++j) {
-      double phi = 2 * M_PI * j / slices;
-      double r = 60 * noise(rng);
-      tree.vertices.push_back({float(r * std::sin(theta) * std::cos(phi)),
-                               float(r * std::sin(theta) * std::sin(phi)),
-                               float(r * std::cos(theta))});
-    }
-  }
-  tree.vertices.push_back({0, 0, -60 * noise(rng)});
-  uint32_t top = 0, bottom = uint32_t(tree.vertices.size() - 1);
-  auto ring = [&](int i, int j) { return uint32_t(1 + (i - 1) * slices + (j % slices)); };
-  for (int j = 0; j < slices; ++j) {
-    tree.triangles.push_back({top, ring(1, j), ring(1, j + 1)});
-    tree.triangles.push_back({bottom, ring(stacks - 1, j + 1), ring(stacks - 1, j)});
-    for (int i = 1; i < stacks - 1; ++i) {
-      tree.triangles.push_back({ring(i, j), ring(i + 1, j), ring(i + 1, j + 1)});
-      tree.triangles.push_back({ring(i, j), ring(i + 1, j + 1), ring(i, j + 1)});
-    }
-  }
+  add_noisy_sphere(tree, 60, slices, stacks, noise, rng);
 }
 
 // Box room 120 x 80 x 120, each wall an n x n grid of quads: 12 n^2 triangles.
 void make_room(cTriangleTree &tree, int n) {
   const float lo[3] = {-60, -40, -60}, hi[3] = {60, 40, 60};
-  for (int axis = 0; axis < 3; ++axis) {
-    for (int side = 0; side < 2; ++side) {
-      int a1 = (axis + 1) % 3, a2 = (axis + 2) % 3;
-      uint32_t base = uint32_t(tree.vertices.size());
-      for (int i = 0; i <= n; ++i) {
-        for (int j = 0; j <= n; ++j) {
-          std::array<float, 3> v;
-          v[axis] = side ? hi[axis] : lo[axis];
-          v[a1] = lo[a1] + (hi[a1] - lo[a1]) * float(i) / float(n);
-          v[a2] = lo[a2] + (hi[a2] - lo[a2]) * float(j) / float(n);
-          tree.vertices.push_back(v);
-        }
-      }
-      uint32_t row = uint32_t(n) + 1;
-      for (int i = 0; i < n; ++i) {
-        for (int j = 0; j < n; ++j) {
-          uint32_t v0 = base + uint32_t(i) * row + uint32_t(j);
-          tree.triangles.push_back({v0, v0 + 1, v0 + row});
-          tree.triangles.push_back({v0 + 1, v0 + row + 1, v0 + row});
-        }
-      }
-    }
-  }
+  add_room(tree, lo, hi, n);
 }
 
 struct ray {

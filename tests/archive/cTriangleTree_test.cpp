@@ -1,6 +1,7 @@
 // Ray queries of the triangle tree: single-triangle hits, nearest-hit choice,
 // bad input, and agreement with a loop over every triangle.
 #include "archive/cTriangleTree.h"
+#include "support/tree_meshes.h"
 
 #include <gtest/gtest.h>
 
@@ -51,32 +52,6 @@ void add_square(cTriangleTree &tree, float x0, float y0, float x1, float y1, flo
   uint32_t c = add_vertex(tree, x1, y1, z), d = add_vertex(tree, x0, y1, z);
   tree.triangles.push_back({a, b, c});
   tree.triangles.push_back({a, c, d});
-}
-
-// Closed box room, each face an n x n grid of quads.
-void add_room(cTriangleTree &tree, const float lo[3], const float hi[3], int n) {
-  for (int axis = 0; axis < 3; ++axis) {
-    for (int side = 0; side < 2; ++side) {
-      int a1 = (axis + 1) % 3, a2 = (axis + 2) % 3;
-      uint32_t base = uint32_t(tree.vertices.size());
-      for (int i = 0; i <= n; ++i) {
-        for (int j = 0; j <= n; ++j) {
-          std::array<float, 3> v;
-          v[axis] = side ? hi[axis] : lo[axis];
-          v[a1] = lo[a1] + (hi[a1] - lo[a1]) * float(i) / float(n);
-          v[a2] = lo[a2] + (hi[a2] - lo[a2]) * float(j) / float(n);
-          tree.vertices.push_back(v);
-        }
-      }
-      for (int i = 0; i < n; ++i) {
-        for (int j = 0; j < n; ++j) {
-          uint32_t v0 = base + uint32_t(i * (n + 1) + j);
-          tree.triangles.push_back({v0, v0 + 1, v0 + uint32_t(n) + 1});
-          tree.triangles.push_back({v0 + 1, v0 + uint32_t(n) + 2, v0 + uint32_t(n) + 1});
-        }
-      }
-    }
-  }
 }
 
 int depth_of(const cTreeNode *node) {
@@ -444,26 +419,7 @@ TEST(TriangleTree, AgreesWithBruteForceOnRandomMeshes) {
   cTriangleTree sphere;
   const int slices = 40, stacks = 30;
   std::uniform_real_distribution<float> noise(0.9f, 1.1f);
-  uint32_t top = add_vertex(sphere, 0, 0, 8 * noise(rng));
-  for (int i = 1; i < stacks; ++i) {
-    double theta = M_PI * i / stacks;
-    for (int j = 0; j < slices; ++j) {
-      double phi = 2 * M_PI * j / slices;
-      float r = 8 * noise(rng);
-      add_vertex(sphere, float(r * std::sin(theta) * std::cos(phi)),
-                 float(r * std::sin(theta) * std::sin(phi)), float(r * std::cos(theta)));
-    }
-  }
-  uint32_t bottom = add_vertex(sphere, 0, 0, -8 * noise(rng));
-  auto ring = [&](int i, int j) { return uint32_t(1 + (i - 1) * slices + (j % slices)); };
-  for (int j = 0; j < slices; ++j) {
-    sphere.triangles.push_back({top, ring(1, j), ring(1, j + 1)});
-    sphere.triangles.push_back({bottom, ring(stacks - 1, j + 1), ring(stacks - 1, j)});
-    for (int i = 1; i < stacks - 1; ++i) {
-      sphere.triangles.push_back({ring(i, j), ring(i + 1, j), ring(i + 1, j + 1)});
-      sphere.triangles.push_back({ring(i, j), ring(i + 1, j + 1), ring(i, j + 1)});
-    }
-  }
+  add_noisy_sphere(sphere, 8, slices, stacks, noise, rng);
   std::uniform_real_distribution<float> inner(-4.0f, 4.0f);
   int hits = 0;
   for (int ray = 0; ray < 4000; ++ray) {

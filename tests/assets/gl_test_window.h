@@ -24,9 +24,7 @@ namespace gl_test {
 
 struct window : testing::Environment {
   void SetUp() override {
-    require_x_display();
-    video_settings.mode_flags = SDL_OPENGL; // windowed for tests
-    init_sdl(video_settings);
+    open_test_window();
     set_gl_defaults();
     ilInit();
     iluInit(); // error texts

@@ -12,9 +12,7 @@
 namespace {
 struct GlWindow : testing::Environment {
   void SetUp() override {
-    require_x_display();
-    video_settings.mode_flags = SDL_OPENGL; // windowed for the test
-    init_sdl(video_settings);
+    open_test_window();
     set_gl_defaults();
   }
   void TearDown() override { SDL_Quit(); }

@@ -26,9 +26,7 @@ void expect_rgb(Rgb got, Rgb want, const char *what) {
 } // namespace
 
 TEST(FirstFrames, GreyClearThenLoadingBar) {
-  require_x_display();
-  video_settings.mode_flags = SDL_OPENGL;
-  init_sdl(video_settings);
+  open_test_window();
   glClearColor(0.15f, 0.15f, 0.15f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);
   SDL_GL_SwapBuffers();

@@ -14,6 +14,7 @@
 #include "shaders/cShdXray.h"
 
 #include "gl_harness.h"
+#include "show_shaders.h"
 
 #include <gmock/gmock.h>
 #include <unistd.h>
@@ -26,31 +27,8 @@ namespace {
 
 const std::string kRule = "---------------------------------------------------";
 
-// Registers every shader of the show, in the show's order, from ../src.
-struct ShowShaders : testing::Environment {
-  void SetUp() override {
-    ASSERT_EQ(chdir(DEMO_SOURCE_DIR "/src"), 0);
-    g_shader_container = new cShaderContainer_CG();
-    g_shader_container->init();
-    g_shader_container->add_shader<cShdBend>("bend_shader");
-    g_shader_container->add_shader<cShdNormExt>("normext_shader");
-    g_shader_container->add_shader<cShdXray>("xray_shader");
-    g_shader_container->add_shader<cShdDStex>("sc04_dstex");
-    g_shader_container->add_shader<cShdBacknorm>("scn06_backshader");
-    g_shader_container->add_shader<cShdMorphDS>("s07_morph_shader");
-    g_shader_container->add_shader<cShdDStex>("s07_dstex_shader");
-    g_shader_container->add_shader<cShdDStex2L>("s07_dstex_2L_shader");
-    g_shader_container->add_shader<cShdLightmap>("sc08_lm_shader");
-    g_shader_container->add_shader<cShdEnvtex>("sc09_etex");
-  }
-  void TearDown() override {
-    delete g_shader_container;
-    g_shader_container = nullptr;
-  }
-};
-
 const auto *const window = testing::AddGlobalTestEnvironment(new harness::GlWindow);
-const auto *const shaders = testing::AddGlobalTestEnvironment(new ShowShaders);
+const auto *const shaders = testing::AddGlobalTestEnvironment(new harness::ShowShaders);
 
 cShaderContainer_CG &box() { return *g_shader_container; }
 
@@ -112,14 +90,7 @@ std::vector<float> uniform(const char *name, int count) {
   return out;
 }
 
-void rotation(float degrees, float x, float y, float z, float *out) {
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
-  glRotatef(degrees, x, y, z);
-  glGetFloatv(GL_MODELVIEW_MATRIX, out);
-  glPopMatrix();
-}
+using harness::rotation;
 
 struct Container : testing::Test {
   void SetUp() override { box().unbind(); }

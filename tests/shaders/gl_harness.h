@@ -27,9 +27,7 @@ constexpr int kHeight = 600;
 
 struct GlWindow : testing::Environment {
   void SetUp() override {
-    require_x_display();
-    video_settings.mode_flags = SDL_OPENGL; // windowed for tests
-    init_sdl(video_settings);
+    open_test_window();
     set_gl_defaults();
     ilInit();
   }
@@ -216,6 +214,12 @@ inline void draw(const Mesh &m) {
   glDisableClientState(GL_VERTEX_ARRAY);
 }
 
+// A texel from colour components in [0, 1] (clamped), rounded to bytes.
+inline void store_rgba(const float c[4], uint8_t *texel) {
+  for (int k = 0; k < 4; ++k)
+    texel[k] = uint8_t(std::fmin(std::fmax(c[k], 0.0f), 1.0f) * 255.0f + 0.5f);
+}
+
 // Uploads an RGBA texture made by f(s, t, rgba) (s, t in [0, 1]).
 inline GLuint make_texture_2d(int w, int h, const std::function<void(float, float, float *)> &f,
                               bool mipmaps = true) {
@@ -224,8 +228,7 @@ inline GLuint make_texture_2d(int w, int h, const std::function<void(float, floa
     for (int x = 0; x < w; ++x) {
       float c[4] = {0, 0, 0, 1};
       f((x + 0.5f) / w, (y + 0.5f) / h, c);
-      for (int k = 0; k < 4; ++k)
-        px[(y * w + x) * 4 + k] = uint8_t(std::fmin(std::fmax(c[k], 0.0f), 1.0f) * 255.0f + 0.5f);
+      store_rgba(c, &px[(y * w + x) * 4]);
     }
   GLuint tex = 0;
   glGenTextures(1, &tex);
@@ -249,8 +252,7 @@ inline GLuint make_texture_1d(int w, const std::function<void(float, float *)> &
   for (int x = 0; x < w; ++x) {
     float c[4] = {0, 0, 0, 1};
     f((x + 0.5f) / w, c);
-    for (int k = 0; k < 4; ++k)
-      px[x * 4 + k] = uint8_t(std::fmin(std::fmax(c[k], 0.0f), 1.0f) * 255.0f + 0.5f);
+    store_rgba(c, &px[x * 4]);
   }
   GLuint tex = 0;
   glGenTextures(1, &tex);
@@ -261,6 +263,16 @@ inline GLuint make_texture_1d(int w, const std::function<void(float, float *)> &
   glTexImage1D(GL_TEXTURE_1D, 0, GL_RGBA, w, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
   glBindTexture(GL_TEXTURE_1D, 0);
   return tex;
+}
+
+// The matrix of a rotation by degrees about (x, y, z), column-major as GL keeps it.
+inline void rotation(float degrees, float x, float y, float z, float *out) {
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  glRotatef(degrees, x, y, z);
+  glGetFloatv(GL_MODELVIEW_MATRIX, out);
+  glPopMatrix();
 }
 
 inline void perspective_camera(float fovy, float near_plane, float far_plane, const float eye[3],

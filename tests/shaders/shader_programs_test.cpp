@@ -14,6 +14,7 @@
 #include "shaders/cShdXray.h"
 
 #include "gl_harness.h"
+#include "show_shaders.h"
 
 #include <unistd.h>
 
@@ -23,27 +24,6 @@ using namespace harness;
 
 namespace {
 
-struct ShowShaders : testing::Environment {
-  void SetUp() override {
-    ASSERT_EQ(chdir(DEMO_SOURCE_DIR "/src"), 0);
-    g_shader_container = new cShaderContainer_CG();
-    g_shader_container->init();
-    g_shader_container->add_shader<cShdBend>("bend_shader");
-    g_shader_container->add_shader<cShdNormExt>("normext_shader");
-    g_shader_container->add_shader<cShdXray>("xray_shader");
-    g_shader_container->add_shader<cShdDStex>("sc04_dstex");
-    g_shader_container->add_shader<cShdBacknorm>("scn06_backshader");
-    g_shader_container->add_shader<cShdMorphDS>("s07_morph_shader");
-    g_shader_container->add_shader<cShdDStex2L>("s07_dstex_2L_shader");
-    g_shader_container->add_shader<cShdLightmap>("sc08_lm_shader");
-    g_shader_container->add_shader<cShdEnvtex>("sc09_etex");
-  }
-  void TearDown() override {
-    delete g_shader_container;
-    g_shader_container = nullptr;
-  }
-};
-
 const auto *const window = testing::AddGlobalTestEnvironment(new GlWindow);
 const auto *const shaders = testing::AddGlobalTestEnvironment(new ShowShaders);
 
@@ -52,15 +32,6 @@ cShaderContainer_CG &box() { return *g_shader_container; }
 const std::string &pictures() {
   static const std::string dir = picture_dir("shaders");
   return dir;
-}
-
-void rotation(float degrees, float x, float y, float z, float *out) {
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
-  glRotatef(degrees, x, y, z);
-  glGetFloatv(GL_MODELVIEW_MATRIX, out);
-  glPopMatrix();
 }
 
 const float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};

@@ -1,5 +1,8 @@
-// GL tests must fail, not pass unseen, when no X display is reachable.
+// GL tests must fail, not pass unseen, when no X display is reachable; and the
+// windowed GL context they all open.
 #pragma once
+
+#include "platform/video_settings.h"
 
 #include <SDL/SDL.h>
 #include <cstdio>
@@ -14,4 +17,11 @@ inline void require_x_display() {
     std::fprintf(stderr, "GL tests need an X display: %s\n", SDL_GetError());
     std::exit(1);
   }
+}
+
+// The program's window, but not full screen, on a display that must exist.
+inline void open_test_window() {
+  require_x_display();
+  video_settings.mode_flags = SDL_OPENGL;
+  init_sdl(video_settings);
 }
