@@ -48,7 +48,7 @@ TEST(MtlLoader, EveryStatementChangesTheLastMaterial) {
                              "Ni 1.5\n"
                              "map_Ka amb.png\n"
                              "map_Kd diff.png extra\n"
-                             "map_Ks spec.png\n"
+                             "map_Ks shiny.png\n"
                              "map_d alpha.png\n"
                              "bump bump.png\n");
   ASSERT_EQ(l.materials.size(), 2u);
@@ -65,7 +65,7 @@ TEST(MtlLoader, EveryStatementChangesTheLastMaterial) {
   EXPECT_FLOAT_EQ(m.Ni, 1.5f);
   EXPECT_EQ(m.map_Ka, "amb.png");
   EXPECT_EQ(m.map_Kd, "diff.png");
-  EXPECT_EQ(m.map_Ks, "spec.png");
+  EXPECT_EQ(m.map_Ks, "shiny.png");
   EXPECT_EQ(m.map_d, "alpha.png");
   EXPECT_EQ(m.bump, "bump.png");
   EXPECT_FLOAT_EQ(l.materials[0].Kd[0], 1.0f);

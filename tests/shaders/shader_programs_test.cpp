@@ -144,8 +144,8 @@ void scene1_state() {
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   const float at_eye[4] = {0, 0, 0, 1}, amb[4] = {0.1f, 0.1f, 0.1f, 1},
-              dif[4] = {1.25f, 1.25f, 1.25f, 1}, spec[4] = {1, 1, 1, 1};
-  set_light(GL_LIGHT0, at_eye, amb, dif, spec);
+              dif[4] = {1.25f, 1.25f, 1.25f, 1}, shine[4] = {1, 1, 1, 1};
+  set_light(GL_LIGHT0, at_eye, amb, dif, shine);
   const float eye[3] = {20, 20, 20}, centre[3] = {0, 0, 0};
   const float l = std::sqrt(0.2f * 0.2f * 2 + 1);
   const float up[3] = {0.2f / l, 0.2f / l, 1 / l};
@@ -155,8 +155,8 @@ void scene1_state() {
 }
 
 void draw_bend_object(const Mesh &mesh, GLuint sphere_tex, const float *inner, const float *outer) {
-  const float orange[4] = {1.0f, 0.5803922f, 0.0235294f, 1.0f}, spec[4] = {0, 0, 0, 1};
-  set_material(orange, spec, 75);
+  const float orange[4] = {1.0f, 0.5803922f, 0.0235294f, 1.0f}, shine[4] = {0, 0, 0, 1};
+  set_material(orange, shine, 75);
   box().set_parameters("bend_shader", int32_t(sphere_tex), 0, 0, 0);
   box().set_matrix_parameters("bend_shader", inner, outer);
   box().bind("bend_shader");
@@ -230,8 +230,8 @@ void scene2_state(GLuint scale, const float clear[4], float fog_end) {
   perspective_camera(90, 1, 250, eye, centre, up);
   // The scene sets no material: the one scene 1 leaves stays in force and
   // must not colour the x-ray.
-  const float orange[4] = {1.0f, 0.5803922f, 0.0235294f, 1.0f}, spec[4] = {0, 0, 0, 1};
-  set_material(orange, spec, 75);
+  const float orange[4] = {1.0f, 0.5803922f, 0.0235294f, 1.0f}, shine[4] = {0, 0, 0, 1};
+  set_material(orange, shine, 75);
 }
 
 // --- scenes 4 and 7: textured, lit meshes ---
@@ -678,8 +678,8 @@ TEST_F(Programs, DiffuseSpecularTwoLightsMixesBothLights) {
   const float left[4] = {-60, 10, 20, 1}, right[4] = {60, -10, 20, 1};
   set_light(GL_LIGHT0, left, a, warm, warm);
   set_light(GL_LIGHT1, right, a, cool, cool);
-  const float white[4] = {1, 1, 1, 1}, spec[4] = {0.6f, 0.6f, 0.6f, 1};
-  set_material(white, spec, 25);
+  const float white[4] = {1, 1, 1, 1}, shine[4] = {0.6f, 0.6f, 0.6f, 1};
+  set_material(white, shine, 25);
   glActiveTextureARB(GL_TEXTURE0_ARB);
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, petal);
@@ -767,8 +767,8 @@ TEST_F(Programs, MorphMovesVerticesTowardThePartnerByCurT) {
   const float eye[3] = {6, 14, 34}, centre[3] = {0, 0, 0}, up[3] = {0, 1, 0};
   perspective_camera(50, 1, 500, eye, centre, up);
   scene7_lights();
-  const float grey[4] = {0.8f, 0.8f, 0.8f, 1}, spec[4] = {1, 1, 1, 1};
-  set_material(grey, spec, 40);
+  const float grey[4] = {0.8f, 0.8f, 0.8f, 1}, shine[4] = {1, 1, 1, 1};
+  set_material(grey, shine, 40);
   const GLenum units[3] = {GL_TEXTURE0_ARB, GL_TEXTURE1_ARB, GL_TEXTURE2_ARB};
   const GLuint tex[3] = {cone, gloss, env};
   auto morphed = [&](float t, float x) {
