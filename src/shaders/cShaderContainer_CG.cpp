@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 
 const std::string null_shader_name = "null_shader";
 
@@ -11,7 +12,26 @@ cShaderContainer_CG *g_shader_container = nullptr;
 
 namespace {
 const char kRule[] = "---------------------------------------------------";
+
+struct profile_candidate {
+  CGprofile profile;
+  const char *announcement;
+};
+
+// The first supported candidate, announced and given its optimal options;
+// with none supported the process ends with -1.
+CGprofile choose_profile(std::initializer_list<profile_candidate> candidates,
+                         const char *none_supported) {
+  for (const profile_candidate &c : candidates)
+    if (cgGLIsProfileSupported(c.profile)) {
+      std::printf("%s\n", c.announcement);
+      cgGLSetOptimalOptions(c.profile);
+      return c.profile;
+    }
+  std::printf("%s\n", none_supported);
+  std::exit(-1);
 }
+} // namespace
 
 void shader_error_handler() {
   CGerror error = cgGetError();
@@ -33,46 +53,32 @@ cShaderContainer_CG::cShaderContainer_CG()
       current_shader(null_shader_name) {}
 
 void cShaderContainer_CG::init() {
-  if (cgGLIsProfileSupported(CG_PROFILE_ARBVP1)) {
-    vertex_profile = CG_PROFILE_ARBVP1;
-    std::printf("Chose cg_profile:\tCG_PROFILE_ARBVP1\n");
-  } else if (cgGLIsProfileSupported(CG_PROFILE_VP20)) {
-    vertex_profile = CG_PROFILE_VP20;
-    std::printf("Chose cg_profile:\tCG_PROFILE_VP20\n");
-  } else {
-    std::printf("## ERROR: No vertex-programming capabilities detected - exiting\n");
-    std::exit(-1);
-  }
-  cgGLSetOptimalOptions(vertex_profile);
-
-  if (cgGLIsProfileSupported(CG_PROFILE_ARBFP1)) {
-    fragment_profile = CG_PROFILE_ARBFP1;
-    std::printf("Chose fragment_profile: CG_PROFILE_ARBFP1\n");
-  } else if (cgGLIsProfileSupported(CG_PROFILE_FP30)) {
-    fragment_profile = CG_PROFILE_FP30;
-    std::printf("Chose fragment_profile: CG_PROFILE_FP30\n");
-  } else if (cgGLIsProfileSupported(CG_PROFILE_FP20)) {
-    fragment_profile = CG_PROFILE_FP20;
-    std::printf("Chose fragment_profile: CG_PROFILE_FP20\n");
-  } else {
-    std::printf("ERROR: no fragment programming capabilities detected - exiting!\n");
-    std::exit(-1);
-  }
-  cgGLSetOptimalOptions(fragment_profile);
+  vertex_profile =
+      choose_profile({{CG_PROFILE_ARBVP1, "Chose cg_profile:\tCG_PROFILE_ARBVP1"},
+                      {CG_PROFILE_VP20, "Chose cg_profile:\tCG_PROFILE_VP20"}},
+                     "## ERROR: No vertex-programming capabilities detected - exiting");
+  fragment_profile =
+      choose_profile({{CG_PROFILE_ARBFP1, "Chose fragment_profile: CG_PROFILE_ARBFP1"},
+                      {CG_PROFILE_FP30, "Chose fragment_profile: CG_PROFILE_FP30"},
+                      {CG_PROFILE_FP20, "Chose fragment_profile: CG_PROFILE_FP20"}},
+                     "ERROR: no fragment programming capabilities detected - exiting!");
 
   cgSetErrorCallback(shader_error_handler);
   context = cgCreateContext();
   unbind();
 }
 
+void cShaderContainer_CG::disable_current() {
+  auto bound = shaders.find(current_shader);
+  if (bound != shaders.end())
+    bound->second->disable_parameters();
+  cgGLDisableProfile(vertex_profile);
+  cgGLDisableProfile(fragment_profile);
+}
+
 void cShaderContainer_CG::bind(const std::string &name) {
-  if (current_shader != null_shader_name) {
-    auto bound = shaders.find(current_shader);
-    if (bound != shaders.end())
-      bound->second->disable_parameters();
-    cgGLDisableProfile(vertex_profile);
-    cgGLDisableProfile(fragment_profile);
-  }
+  if (current_shader != null_shader_name)
+    disable_current();
   cgGLEnableProfile(vertex_profile);
   cgGLEnableProfile(fragment_profile);
   auto it = shaders.find(name);
@@ -93,12 +99,8 @@ void cShaderContainer_CG::unbind() {
   }
   if (current_shader == null_shader_name)
     return;
-  auto bound = shaders.find(current_shader);
-  if (bound != shaders.end())
-    bound->second->disable_parameters();
+  disable_current();
   current_shader = null_shader_name;
-  cgGLDisableProfile(vertex_profile);
-  cgGLDisableProfile(fragment_profile);
 }
 
 cShader_CG *cShaderContainer_CG::find(const std::string &name, int line) {

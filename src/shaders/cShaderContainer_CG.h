@@ -47,6 +47,8 @@ public:
 
 private:
   cShader_CG *find(const std::string &name, int line);
+  // The bound shader's disable_parameters, then both profiles off.
+  void disable_current();
 };
 
 // Created and destroyed by the start-up code; the error handler reaches the
