@@ -348,6 +348,18 @@ void scan_declarations(cg_program_record *p, const std::string &src) {
 
 // --- pairing, linking and feeding ---
 
+// The info log of a shader or program object, without its terminator.
+template <typename GetIv, typename GetLog>
+std::string info_log(GLuint object, const GetIv &get_iv, const GetLog &get_log) {
+  GLint length = 0;
+  get_iv(object, GL_INFO_LOG_LENGTH, &length);
+  std::string log(length > 0 ? length : 0, '\0');
+  if (length > 0)
+    get_log(object, length, nullptr, &log[0]);
+  log.resize(std::strlen(log.c_str()));
+  return log;
+}
+
 void upload(const cg_parameter_record *param, GLint location) {
   if (location < 0)
     return;
@@ -411,13 +423,9 @@ linked_pair *link_pair(cg_program_record *v, cg_program_record *f) {
   if (f)
     g.attach_shader(pair.program, f->shader);
   g.link_program(pair.program);
-  GLint status = 0, length = 0;
+  GLint status = 0;
   g.get_program_iv(pair.program, GL_LINK_STATUS, &status);
-  g.get_program_iv(pair.program, GL_INFO_LOG_LENGTH, &length);
-  std::string log(length > 0 ? length : 0, '\0');
-  if (length > 0)
-    g.get_program_info_log(pair.program, length, nullptr, &log[0]);
-  log.resize(std::strlen(log.c_str()));
+  const std::string log = info_log(pair.program, g.get_program_iv, g.get_program_info_log);
   pair.ok = status == GL_TRUE;
   if (!pair.ok) {
     ctx->listing = log;
@@ -692,13 +700,9 @@ CGprogram cgCreateProgramFromFile(CGcontext context, CGenum program_type, const 
   GLint length = static_cast<GLint>(source.size());
   g.shader_source(shader, 1, &text, &length);
   g.compile_shader(shader);
-  GLint status = 0, log_length = 0;
+  GLint status = 0;
   g.get_shader_iv(shader, GL_COMPILE_STATUS, &status);
-  g.get_shader_iv(shader, GL_INFO_LOG_LENGTH, &log_length);
-  std::string log(log_length > 0 ? log_length : 0, '\0');
-  if (log_length > 0)
-    g.get_shader_info_log(shader, log_length, nullptr, &log[0]);
-  log.resize(std::strlen(log.c_str()));
+  const std::string log = info_log(shader, g.get_shader_iv, g.get_shader_info_log);
   context->listing = log.empty() ? std::string() : std::string(file) + ":\n" + log;
   if (status != GL_TRUE) {
     g.delete_shader(shader);
