@@ -36,18 +36,18 @@ void cPostRadialblur::render() {
   const GLboolean light0 = glIsEnabled(GL_LIGHT0);
   const GLboolean light1 = glIsEnabled(GL_LIGHT1);
 
-  for (GLenum unit : {GL_TEXTURE0_ARB, GL_TEXTURE1_ARB}) {
-    glActiveTextureARB(unit);
-    GLint env = 0, bound = 0;
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    env_mode_stack.push_back(env);
-    binding_stack.push_back(bound);
+  // Texture environment mode and 2D binding of units 0 and 1 (unit 1 stays
+  // active), then the blend factors.
+  const GLenum units[2] = {GL_TEXTURE0_ARB, GL_TEXTURE1_ARB};
+  GLint saved_env[2] = {0, 0}, saved_binding[2] = {0, 0};
+  for (int u = 0; u < 2; ++u) {
+    glActiveTextureARB(units[u]);
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &saved_env[u]);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &saved_binding[u]);
   }
   GLint blend_src = GL_ONE, blend_dst = GL_ZERO;
   glGetIntegerv(GL_BLEND_SRC, &blend_src);
   glGetIntegerv(GL_BLEND_DST, &blend_dst);
-  blend_stack.emplace_back(blend_src, blend_dst);
 
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
   glEnable(GL_BLEND);
@@ -112,7 +112,9 @@ void cPostRadialblur::render() {
   glBindTexture(GL_TEXTURE_2D, texture);
 
   float bias = 0.0f;
-  for (int i = 0; i < n; i += 2) {
+  const int copies = copy_count(zoom);
+  for (int copy = 0; copy < copies; ++copy) {
+    const int i = 2 * copy;
     bias = copy_bias(mode, i, n, spread, bias);
     glActiveTextureARB(GL_TEXTURE1_ARB);
     glTexEnvf(GL_TEXTURE_FILTER_CONTROL_EXT, GL_TEXTURE_LOD_BIAS_EXT, bias);
@@ -145,15 +147,11 @@ void cPostRadialblur::render() {
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);
 
-  const std::pair<GLint, GLint> blend = blend_stack.back();
-  blend_stack.pop_back();
-  glBlendFunc(static_cast<GLenum>(blend.first), static_cast<GLenum>(blend.second));
-  for (GLenum unit : {GL_TEXTURE1_ARB, GL_TEXTURE0_ARB}) {
-    glActiveTextureARB(unit);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, env_mode_stack.back());
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(binding_stack.back()));
-    env_mode_stack.pop_back();
-    binding_stack.pop_back();
+  glBlendFunc(static_cast<GLenum>(blend_src), static_cast<GLenum>(blend_dst));
+  for (int u = 1; u >= 0; --u) {
+    glActiveTextureARB(units[u]);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, saved_env[u]);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(saved_binding[u]));
   }
 
   glPopAttrib();

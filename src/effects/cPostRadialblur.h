@@ -5,10 +5,7 @@
 
 #include "effects/cPostEffect.h"
 
-#include <GL/gl.h>
 #include <cstdint>
-#include <utility>
-#include <vector>
 
 class cPostRadialblur : public cPostEffect {
 public:
@@ -29,9 +26,4 @@ public:
   float centre_y;
   float spread;
   int32_t mode;
-
-private:
-  std::vector<std::pair<GLint, GLint>> blend_stack;
-  std::vector<GLint> env_mode_stack;
-  std::vector<GLint> binding_stack;
 };
