@@ -15,6 +15,7 @@
 
 #include "gl_harness.h"
 #include "show_shaders.h"
+#include "uniform_readback.h"
 
 #include <gmock/gmock.h>
 #include <unistd.h>
@@ -75,22 +76,8 @@ GLint bound_2d_on(GLenum unit) {
   return bound;
 }
 
-template <typename Fn> Fn resolve(const char *name) {
-  return reinterpret_cast<Fn>(SDL_GL_GetProcAddress(name));
-}
-
-std::vector<float> uniform(const char *name, int count) {
-  auto location = resolve<PFNGLGETUNIFORMLOCATIONPROC>("glGetUniformLocation")(
-      cg_layer_current_gl_program(), name);
-  if (location < 0)
-    return {};
-  std::vector<float> out(count);
-  resolve<PFNGLGETUNIFORMFVPROC>("glGetUniformfv")(cg_layer_current_gl_program(), location,
-                                                   out.data());
-  return out;
-}
-
 using harness::rotation;
+using harness::uniform_values;
 
 struct Container : testing::Test {
   void SetUp() override { box().unbind(); }
@@ -249,18 +236,18 @@ TEST_F(Container, StoredValuesReachTheProgramsOnBind) {
   box().set_parameters("normext_shader", 2.0f);
   EXPECT_EQ(cg_layer_current_gl_program(), 0u) << "setters only store";
   box().bind("normext_shader");
-  EXPECT_THAT(uniform("t_parm", 1), testing::ElementsAre(2.0f));
-  EXPECT_THAT(uniform("inner_rotmat", 16), testing::Pointwise(testing::FloatEq(), inner));
-  EXPECT_THAT(uniform("outer_rotmat", 16), testing::Pointwise(testing::FloatEq(), outer));
+  EXPECT_THAT(uniform_values("t_parm", 1), testing::ElementsAre(2.0f));
+  EXPECT_THAT(uniform_values("inner_rotmat", 16), testing::Pointwise(testing::FloatEq(), inner));
+  EXPECT_THAT(uniform_values("outer_rotmat", 16), testing::Pointwise(testing::FloatEq(), outer));
 
   box().set_parameters("s07_morph_shader", 0.345f, 9.0f, 9.0f, 9.0f);
   box().bind("s07_morph_shader");
-  EXPECT_THAT(uniform("cur_t", 1), testing::ElementsAre(0.345f));
+  EXPECT_THAT(uniform_values("cur_t", 1), testing::ElementsAre(0.345f));
 
   box().set_matrix_parameters("bend_shader", outer, inner);
   box().bind("bend_shader");
-  EXPECT_THAT(uniform("inner_rotmat", 16), testing::Pointwise(testing::FloatEq(), outer));
-  EXPECT_THAT(uniform("outer_rotmat", 16), testing::Pointwise(testing::FloatEq(), inner));
+  EXPECT_THAT(uniform_values("inner_rotmat", 16), testing::Pointwise(testing::FloatEq(), outer));
+  EXPECT_THAT(uniform_values("outer_rotmat", 16), testing::Pointwise(testing::FloatEq(), inner));
 }
 
 TEST_F(Container, AMissingParameterPrintsItsLineAndTheOthersStillArrive) {
@@ -292,7 +279,7 @@ TEST_F(Container, AMissingParameterPrintsItsLineAndTheOthersStillArrive) {
   box().set_matrix_parameters("bend_without_outer", inner, outer);
   box().bind("bend_without_outer");
   EXPECT_EQ(cgGetError(), CG_NO_ERROR);
-  EXPECT_THAT(uniform("inner_rotmat", 16), testing::Pointwise(testing::FloatEq(), inner));
+  EXPECT_THAT(uniform_values("inner_rotmat", 16), testing::Pointwise(testing::FloatEq(), inner));
   box().unbind();
   box().shaders.erase("bend_without_outer");
   delete bend;

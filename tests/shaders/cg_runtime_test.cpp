@@ -4,6 +4,7 @@
 #include "shaders/cg_runtime.h"
 
 #include "gl_harness.h"
+#include "uniform_readback.h"
 
 #include <unistd.h>
 
@@ -117,28 +118,7 @@ struct Layer : testing::Test {
   }
 };
 
-template <typename Fn> Fn resolve(const char *name) {
-  return reinterpret_cast<Fn>(SDL_GL_GetProcAddress(name));
-}
-
-std::vector<float> uniform_values(const char *name, int count) {
-  auto get_location = resolve<PFNGLGETUNIFORMLOCATIONPROC>("glGetUniformLocation");
-  auto get_values = resolve<PFNGLGETUNIFORMFVPROC>("glGetUniformfv");
-  auto get_int = resolve<PFNGLGETUNIFORMIVPROC>("glGetUniformiv");
-  std::vector<float> out(count, -999.0f);
-  const GLuint program = cg_layer_current_gl_program();
-  const GLint location = get_location(program, name);
-  if (location < 0)
-    return {};
-  if (count == 1 && std::string(name).find("texunit") != std::string::npos) {
-    GLint unit = -1;
-    get_int(program, location, &unit);
-    out[0] = float(unit);
-  } else {
-    get_values(program, location, out.data());
-  }
-  return out;
-}
+using harness::uniform_values;
 
 } // namespace
 
