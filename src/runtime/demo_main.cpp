@@ -95,12 +95,20 @@ void start_demo(scene_factory factory, tick_source ticks) {
   poll_input();
 }
 
-void show_frame() {
+void draw_frame() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   g_director->render();
+}
+
+void present_frame() {
   SDL_GL_SwapBuffers();
   check_gl_error(2);
   check_image_errors();
+}
+
+void show_frame() {
+  draw_frame();
+  present_frame();
   poll_input();
 }
 

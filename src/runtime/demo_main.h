@@ -19,8 +19,11 @@ void setup_demo(scene_factory factory, tick_source ticks = nullptr);
 void shutdown_demo();
 // Start-up steps 1 to 8: window, defaults, image library, setup, handler.
 void start_demo(scene_factory factory, tick_source ticks = nullptr);
-// Draws the director's current frame, shows it, reports GL and image-library errors
-// and reads the keyboard.
+// Clears and draws the director's current frame into the back buffer.
+void draw_frame();
+// Swaps the drawn frame in and reports GL and image-library errors.
+void present_frame();
+// One frame after the director's update: draw, present, read the keyboard.
 void show_frame();
 // Runs frames until q or Escape; returns normally.
 void run_frame_loop();

@@ -4,7 +4,6 @@
 #include "platform/gl_extensions.h"
 
 #include "cCaptureSession.h"
-#include "platform/gl_defaults.h"
 #include "platform/video_settings.h"
 #include "runtime/demo_main.h"
 
@@ -167,8 +166,7 @@ void cCaptureSession::render_frame(const capture_frame &frame, bool updated) {
   }
   const int32_t demo_ms = g_director->clock.demo_time();
   const int32_t scene = current_scene_index();
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  g_director->render();
+  draw_frame();
 
   const bool in_range = frame.on_grid && t >= options.from_ms && t < options.to_ms;
   if (options.stats && in_range) {
@@ -181,9 +179,7 @@ void cCaptureSession::render_frame(const capture_frame &frame, bool updated) {
   cRgbImage pixels;
   if (want_at || want_sheet || want_video)
     read_back(&pixels);
-  SDL_GL_SwapBuffers();
-  check_gl_error(2);
-  check_image_errors();
+  present_frame();
   last_done = t;
 
   if (want_at) {
