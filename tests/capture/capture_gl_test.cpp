@@ -40,12 +40,6 @@ const char kTimeline[] = "m_start 00:00:00.000\n"
                          "s03 00:00:02.000\n"
                          "s02 00:00:02.500\n";
 
-std::string frame_name(int32_t ms) {
-  char name[32];
-  std::snprintf(name, sizeof name, "frame-%07d.png", ms);
-  return name;
-}
-
 // Loudness (RMS of 16-bit samples, 0..1) of the stretches of a video's
 // sound track, decoded to mono 8 kHz.
 std::vector<double> loudness(const std::string &video, const std::vector<double> &from_s,
@@ -56,7 +50,7 @@ std::vector<double> loudness(const std::string &video, const std::vector<double>
   std::vector<double> out;
   if (std::system(cmd.c_str()) != 0)
     return out;
-  std::string pcm = file_bytes(raw);
+  std::string pcm = read_file(raw);
   const int16_t *samples = reinterpret_cast<const int16_t *>(pcm.data());
   size_t count = pcm.size() / 2;
   for (size_t i = 0; i < from_s.size(); ++i) {
@@ -74,7 +68,7 @@ std::string probe(const std::string &video, const std::string &entries) {
   std::string out = video + ".probe.txt";
   std::string cmd = "ffprobe -v error -count_frames -show_entries " + entries +
                     " -of default=noprint_wrappers=1 '" + video + "' > '" + out + "'";
-  return std::system(cmd.c_str()) == 0 ? file_bytes(out) : std::string();
+  return std::system(cmd.c_str()) == 0 ? read_file(out) : std::string();
 }
 
 // Frame counts per scene name from the --stats table.
@@ -150,17 +144,18 @@ TEST_F(CaptureProbe, FramesShowExactlyTheRequestedTimes) {
       {70001, 70001, 2} // beyond 16 bits of red and green
   };
   for (const expectation &e : cases) {
-    probe_colour got = frame_colour(out_dir + "/" + frame_name(e.at));
+    probe_colour got = frame_colour(out_dir + "/" + capture_frame_name(e.at));
     EXPECT_EQ(got.time_ms(), e.demo_ms) << "at " << e.at;
     EXPECT_EQ(got.scene(), e.scene) << "at " << e.at;
   }
   // The empty scene 3 draws nothing: the cleared frame.
-  EXPECT_EQ(frame_colour(out_dir + "/" + frame_name(2001)), (probe_colour{0, 0, 0}));
+  EXPECT_EQ(frame_colour(out_dir + "/" + capture_frame_name(2001)), (probe_colour{0, 0, 0}));
   EXPECT_NE(r.err.find("capture: 8 frames"), std::string::npos) << r.err;
 }
 
 TEST_F(CaptureProbe, SameCommandWritesIdenticalFiles) {
-  const std::vector<std::string> files = {frame_name(500), frame_name(1234), "sheet.png"};
+  const std::vector<std::string> files = {capture_frame_name(500), capture_frame_name(1234),
+                                          "sheet.png"};
   std::vector<std::string> first;
   for (int run = 0; run < 2; ++run) {
     fs::remove_all(out_dir);
@@ -168,7 +163,7 @@ TEST_F(CaptureProbe, SameCommandWritesIdenticalFiles) {
                              out_dir + "/sheet.png", "--every", "500", "--to", "3000"});
     ASSERT_EQ(r.status, 0) << r.err;
     for (size_t i = 0; i < files.size(); ++i) {
-      std::string bytes = file_bytes(out_dir + "/" + files[i]);
+      std::string bytes = read_file(out_dir + "/" + files[i]);
       ASSERT_FALSE(bytes.empty()) << files[i];
       if (run == 0)
         first.push_back(bytes);
@@ -238,7 +233,7 @@ TEST_F(CaptureProbe, RestartMidShowFollowsTheTimeline) {
       {3700, 2100, 2},
   };
   for (const expectation &e : cases) {
-    probe_colour got = frame_colour(out_dir + "/" + frame_name(e.at));
+    probe_colour got = frame_colour(out_dir + "/" + capture_frame_name(e.at));
     EXPECT_EQ(got.time_ms(), e.demo_ms) << "at " << e.at;
     EXPECT_EQ(got.scene(), e.scene) << "at " << e.at;
   }
@@ -272,7 +267,7 @@ TEST_F(CaptureProbe, VideoHasTheFramesAndMusicAskedFor) {
   std::string cmd = "ffmpeg -loglevel error -y -i '" + video +
                     "' -frames:v 1 -f rawvideo -pix_fmt rgb24 '" + raw + "'";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
-  std::string pixels = file_bytes(raw);
+  std::string pixels = read_file(raw);
   ASSERT_EQ(pixels.size(), 800u * 600u * 3u);
   probe_colour want = probe_colour::of(500, 0);
   const uint8_t *c = reinterpret_cast<const uint8_t *>(pixels.data()) + 3 * (300 * 800 + 400);
@@ -305,9 +300,9 @@ TEST_F(CaptureProbe, ShowEndingTheProcessKeepsTheOutputs) {
                            out_dir + "/end.mp4", "--sheet", out_dir + "/end.png", "--every", "500",
                            "--stats", "--fps", "10", "--to", "3000"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(fs::exists(out_dir + "/" + frame_name(200)));
-  EXPECT_EQ(frame_colour(out_dir + "/" + frame_name(1400)).scene(), 10);
-  EXPECT_FALSE(fs::exists(out_dir + "/" + frame_name(2000)));
+  EXPECT_TRUE(fs::exists(out_dir + "/" + capture_frame_name(200)));
+  EXPECT_EQ(frame_colour(out_dir + "/" + capture_frame_name(1400)).scene(), 10);
+  EXPECT_FALSE(fs::exists(out_dir + "/" + capture_frame_name(2000)));
   EXPECT_NE(r.err.find("no frame written for 2000 ms"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("contact sheet: 3 frames"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("requested exit"), std::string::npos) << r.err;

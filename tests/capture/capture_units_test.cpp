@@ -8,12 +8,12 @@
 #include "cImageCompare.h"
 #include "cRgbImage.h"
 #include "cVideoPipe.h"
+#include "support/read_file.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -37,13 +37,6 @@ std::string temp_path(const std::string &name) {
   return (std::filesystem::temp_directory_path() /
           ("capture_units_" + std::to_string(getpid()) + "_" + name))
       .string();
-}
-
-std::string bytes_of(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 cRgbImage filled(int32_t w, int32_t h, uint8_t r, uint8_t g, uint8_t b) {
@@ -178,7 +171,7 @@ TEST(FrameStats, PrintsOneLinePerSceneInIndexOrderThenAll) {
   ASSERT_NE(f, nullptr);
   stats.print(f);
   std::fclose(f);
-  std::istringstream lines(bytes_of(path));
+  std::istringstream lines(read_file(path));
   std::remove(path.c_str());
   std::string line;
   std::vector<std::string> names;
@@ -226,7 +219,7 @@ TEST(RgbImage, PngRoundTripIsExactAndRepeatable) {
   std::string a = temp_path("a.png"), b = temp_path("b.png");
   ASSERT_TRUE(img.save_png(a));
   ASSERT_TRUE(img.save_png(b));
-  EXPECT_EQ(bytes_of(a), bytes_of(b)) << "no time stamps in the file";
+  EXPECT_EQ(read_file(a), read_file(b)) << "no time stamps in the file";
   cRgbImage back;
   ASSERT_TRUE(back.load_png(a));
   EXPECT_EQ(back.width, 7);

@@ -1,22 +1,22 @@
-// fork/exec with the streams sent to files beside the working folder.
+// fork/exec with the streams sent to files beside the working folder, and the
+// names of the frame files.
 // Failures to start show up as exit status 127.
 #include "tool_run.h"
+
+#include "support/read_file.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <signal.h>
-#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
-std::string file_bytes(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
+std::string capture_frame_name(int32_t ms) {
+  char name[32];
+  std::snprintf(name, sizeof name, "frame-%07d.png", ms);
+  return name;
 }
 
 tool_result run_tool(const std::string &binary, const std::vector<std::string> &args,
@@ -55,7 +55,7 @@ tool_result run_tool(const std::string &binary, const std::vector<std::string> &
   }
   if (result.status != -1000)
     result.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  result.out = file_bytes(out_path);
-  result.err = file_bytes(err_path);
+  result.out = read_file(out_path);
+  result.err = read_file(err_path);
   return result;
 }

@@ -1,8 +1,9 @@
 // Runs a capture program to completion in a working folder under a given X
-// display, with its output streams kept. A run past its time limit is killed
-// and reported as status -1000.
+// display, with its output streams kept, and names its frame files. A run
+// past its time limit is killed and reported as status -1000.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,5 +16,5 @@ tool_result run_tool(const std::string &binary, const std::vector<std::string> &
                      const std::string &work_dir, const std::string &display,
                      double timeout_seconds);
 
-// Every byte of a file; empty if it cannot be read.
-std::string file_bytes(const std::string &path);
+// The file name the capture writes for the frame of --at MS.
+std::string capture_frame_name(int32_t ms);

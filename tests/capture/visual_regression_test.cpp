@@ -68,12 +68,6 @@ reference_list read_reference_list(const std::string &path) {
     list.error = path + " needs fps, shrink and at least one time";
   return list;
 }
-
-std::string frame_name(int32_t ms) {
-  char name[32];
-  std::snprintf(name, sizeof name, "frame-%07d.png", ms);
-  return name;
-}
 } // namespace
 
 TEST(VisualRegression, ShowMatchesTheReferencePictures) {
@@ -107,7 +101,7 @@ TEST(VisualRegression, ShowMatchesTheReferencePictures) {
 
   int failed = 0;
   for (const reference_frame &f : list.frames) {
-    const std::string name = frame_name(f.ms);
+    const std::string name = capture_frame_name(f.ms);
     cRgbImage expected, actual;
     ASSERT_TRUE(expected.load_png(kReferenceDir + "/" + name))
         << "no reference for " << f.ms << " ms: run scripts/refresh-references.sh";

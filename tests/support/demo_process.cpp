@@ -14,8 +14,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <poll.h>
 #include <signal.h>
-#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -26,34 +26,36 @@ void sleep_seconds(double seconds) {
   std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
-std::string read_file(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
+// The server picks a free display number itself and writes it to a pipe once
+// it accepts connections, so tests started side by side never share one.
 VirtualDisplay::VirtualDisplay() {
-  for (int n = 150 + getpid() % 200; n < 1000; ++n) {
-    if (fs::exists("/tmp/.X" + std::to_string(n) + "-lock") ||
-        fs::exists("/tmp/.X11-unix/X" + std::to_string(n)))
-      continue;
-    display_name = ":" + std::to_string(n);
-    server_pid = fork();
-    if (server_pid == 0) {
-      int devnull = open("/dev/null", 0);
-      dup2(devnull, 1);
-      dup2(devnull, 2);
-      execlp("Xvfb", "Xvfb", display_name.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
-             static_cast<char *>(nullptr));
-      _exit(127);
-    }
-    for (int tries = 0; tries < 100 && !dpy; ++tries) {
-      sleep_seconds(0.05);
-      dpy = XOpenDisplay(display_name.c_str());
-    }
-    if (dpy)
-      return;
+  int number_pipe[2];
+  if (pipe(number_pipe) != 0)
+    return;
+  server_pid = fork();
+  if (server_pid == 0) {
+    close(number_pipe[0]);
+    int devnull = open("/dev/null", O_WRONLY);
+    dup2(devnull, 1);
+    dup2(devnull, 2);
+    const std::string fd = std::to_string(number_pipe[1]);
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24", "-nolisten",
+           "tcp", static_cast<char *>(nullptr));
+    _exit(127);
+  }
+  close(number_pipe[1]);
+  std::string number;
+  pollfd ready{number_pipe[0], POLLIN, 0};
+  char c = 0;
+  while (server_pid > 0 && poll(&ready, 1, 10000) == 1 && read(number_pipe[0], &c, 1) == 1 &&
+         c != '\n')
+    number += c;
+  close(number_pipe[0]);
+  if (!number.empty()) {
+    display_name = ":" + number;
+    dpy = XOpenDisplay(display_name.c_str());
+  }
+  if (!dpy && server_pid > 0) {
     kill(server_pid, SIGTERM);
     waitpid(server_pid, nullptr, 0);
     server_pid = -1;

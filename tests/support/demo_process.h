@@ -2,6 +2,8 @@
 // temporary tree (run/, data/, src/) under it, with keys sent through XTest.
 #pragma once
 
+#include "support/read_file.h"
+
 #include <string>
 #include <vector>
 
@@ -56,7 +58,6 @@ private:
   bool exited = false;
 };
 
-std::string read_file(const std::string &path);
 void sleep_seconds(double seconds);
 // Reads one pixel of what the X server of $DISPLAY shows (x, y from the top
 // left of the root window); false if it cannot be read. A swapped GL frame
