@@ -32,7 +32,7 @@ bool token_is(const char *token, size_t length, const char *name) {
 }
 
 // strtol over a bounded field: leading blanks and a sign, then digits.
-int64_t read_number(const char *text, size_t length) {
+int32_t read_number(const char *text, size_t length) {
   std::string field(text, length);
   return static_cast<int32_t>(std::strtol(field.c_str(), nullptr, 10));
 }
