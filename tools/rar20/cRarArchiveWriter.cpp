@@ -4,6 +4,8 @@
 // archive they go ahead of the stream or after it, never inside.
 #include "cRarArchiveWriter.h"
 
+#include "archive/unrarlib.h"
+
 #include <algorithm>
 #include <ctime>
 
@@ -32,27 +34,7 @@ void set16(std::vector<uint8_t> &v, size_t at, uint32_t x) {
   v[at] = uint8_t(x);
   v[at + 1] = uint8_t(x >> 8);
 }
-
-struct sCrcTable {
-  uint32_t t[256];
-  sCrcTable() {
-    for (uint32_t i = 0; i < 256; ++i) {
-      uint32_t c = i;
-      for (int k = 0; k < 8; ++k)
-        c = (c & 1) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
-      t[i] = c;
-    }
-  }
-};
 } // namespace
-
-uint32_t cRarArchiveWriter::crc32(const uint8_t *data, size_t size, uint32_t crc) {
-  static const sCrcTable table;
-  crc = ~crc;
-  for (size_t i = 0; i < size; ++i)
-    crc = table.t[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-  return ~crc;
-}
 
 uint32_t cRarArchiveWriter::dos_time(int64_t unix_time) {
   const time_t t = time_t(unix_time);
@@ -77,7 +59,7 @@ cRarArchiveWriter::cRarArchiveWriter(bool solid, const sEncoderOptions &options)
   put16(m_bytes, 13);
   put16(m_bytes, 0);
   put32(m_bytes, 0);
-  set16(m_bytes, start, crc32(m_bytes.data() + start + 2, 11) & 0xFFFF);
+  set16(m_bytes, start, rar_crc32(m_bytes.data() + start + 2, 11) & 0xFFFF);
 }
 
 void cRarArchiveWriter::accumulate(const sEncoderStats &s) {
@@ -152,14 +134,14 @@ void cRarArchiveWriter::write_member(const std::string &given_name, const uint8_
   put32(v, uint32_t(packed.size()));
   put32(v, uint32_t(size));
   v.push_back(host_msdos);
-  put32(v, crc32(data, size));
+  put32(v, rar_crc32(data, size));
   put32(v, dos_time);
   v.push_back(unpack_version);
   v.push_back(stored ? method_stored : method_normal);
   put16(v, uint32_t(name.size()));
   put32(v, attr_archive);
   v.insert(v.end(), name.begin(), name.end());
-  set16(v, start, crc32(v.data() + start + 2, v.size() - start - 2) & 0xFFFF);
+  set16(v, start, rar_crc32(v.data() + start + 2, v.size() - start - 2) & 0xFFFF);
   v.insert(v.end(), packed.begin(), packed.end());
 
   m_members.push_back({name, uint32_t(size), uint32_t(packed.size()), stored, continues});

@@ -39,7 +39,6 @@ public:
   const std::vector<sMemberReport> &members() const { return m_members; }
   const sEncoderStats &stats() const { return m_solid ? m_stream.stats() : m_stats; }
 
-  static uint32_t crc32(const uint8_t *data, size_t size, uint32_t crc = 0);
   // MS-DOS date and time of a POSIX time stamp, in local time.
   static uint32_t dos_time(int64_t unix_time);
 
