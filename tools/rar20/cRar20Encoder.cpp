@@ -14,6 +14,15 @@ namespace {
 constexpr size_t lz_segment_tokens = 8192;
 constexpr size_t audio_segment_bytes = 16384;
 constexpr size_t max_block_symbols = size_t(1) << 20;
+
+// Counts the symbols a token puts in the main, distance and repeat-length alphabets.
+void count_token(const sLzToken &t, std::vector<uint32_t> &freq) {
+  ++freq[t.main];
+  if (t.main >= sym_long)
+    ++freq[size_t(main_symbols + t.aux)];
+  else if (t.main > sym_repeat_last && t.main < sym_short)
+    ++freq[size_t(main_symbols + dist_symbols + t.aux)];
+}
 } // namespace
 
 cRar20Encoder::cRar20Encoder(const sEncoderOptions &options)
@@ -97,11 +106,7 @@ void cRar20Encoder::pack_chunk(size_t begin, size_t end) {
   m_parser.parse(m_buffer.data(), begin, end, lz_state, m_prices, lz.tokens);
   uint64_t extra_bits = 0;
   for (const sLzToken &t : lz.tokens) {
-    ++lz.freq[t.main];
-    if (t.main >= sym_long)
-      ++lz.freq[size_t(main_symbols + t.aux)];
-    else if (t.main > sym_repeat_last && t.main < sym_short)
-      ++lz.freq[size_t(main_symbols + dist_symbols + t.aux)];
+    count_token(t, lz.freq);
     extra_bits += uint64_t(t.len_bits) + t.dist_bits;
   }
   uint8_t lz_lengths[old_table_size] = {};
@@ -154,13 +159,8 @@ void cRar20Encoder::pack_chunk(size_t begin, size_t end) {
       const size_t stop = std::min(lz.tokens.size(), i + lz_segment_tokens);
       seg.tokens.assign(lz.tokens.begin() + std::ptrdiff_t(i),
                         lz.tokens.begin() + std::ptrdiff_t(stop));
-      for (const sLzToken &t : seg.tokens) {
-        ++seg.freq[t.main];
-        if (t.main >= sym_long)
-          ++seg.freq[size_t(main_symbols + t.aux)];
-        else if (t.main > sym_repeat_last && t.main < sym_short)
-          ++seg.freq[size_t(main_symbols + dist_symbols + t.aux)];
-      }
+      for (const sLzToken &t : seg.tokens)
+        count_token(t, seg.freq);
       add_segment(std::move(seg));
     }
     return;
