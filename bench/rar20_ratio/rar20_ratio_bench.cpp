@@ -18,7 +18,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <random>
@@ -28,6 +27,8 @@
 namespace {
 
 using bytes = std::vector<uint8_t>;
+using rar20_test::make_noise;
+using rar20_test::put_float;
 using rar20_test::read_file;
 using rar20_test::write_file;
 
@@ -69,11 +70,6 @@ bytes make_text(const std::string &root) {
 void put32(bytes &out, uint32_t v) {
   for (int i = 0; i < 4; ++i)
     out.push_back(uint8_t(v >> (8 * i)));
-}
-void put_float(bytes &out, float f) {
-  uint32_t v;
-  std::memcpy(&v, &f, 4);
-  put32(out, v);
 }
 
 // A bumpy torus laid out as a binary mesh file: counts, positions, normals, texture
@@ -182,14 +178,6 @@ bytes make_audio8(double seconds) {
   bytes out;
   for (float s : make_tune(22050, seconds, 1, 6))
     out.push_back(uint8_t(std::lround(128 + s * 127)));
-  return out;
-}
-
-bytes make_noise(size_t size, uint32_t seed) {
-  std::mt19937 rng(seed);
-  bytes out(size);
-  for (uint8_t &b : out)
-    b = uint8_t(rng() >> 24);
   return out;
 }
 
@@ -315,6 +303,7 @@ int main(int argc, char **argv) {
               "MB/s: input per CPU second;\nmm: --multimedia; every archive was read back by our "
               "reader%s\n",
               ok ? " bit-exactly" : ": MISMATCHES above");
-  std::system(("rm -rf '" + dir + "'").c_str());
+  std::error_code ec;
+  std::filesystem::remove_all(dir, ec);
   return ok ? 0 : 1;
 }

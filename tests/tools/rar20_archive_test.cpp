@@ -63,8 +63,7 @@ std::string first_difference(const bytes &got, const bytes &want) {
 }
 
 // The independent extractor must test and extract every member bit-exactly.
-void expect_unar_agrees(const cScratchDir &dir, const sPacked &p,
-                        const std::vector<sMember> &members) {
+void expect_unar_agrees(const sPacked &p, const std::vector<sMember> &members) {
   std::string out;
   run("lsar -t " + quote(p.path), &out);
   EXPECT_NE(out.find(std::to_string(members.size()) + " passed, 0 failed."), std::string::npos)
@@ -77,7 +76,6 @@ void expect_unar_agrees(const cScratchDir &dir, const sPacked &p,
     ASSERT_TRUE(read_file(target + "/" + m.name, got)) << m.name << " not extracted\n" << out;
     EXPECT_TRUE(got == m.data) << m.name << ": " << first_difference(got, m.data);
   }
-  (void)dir;
 }
 
 // Our reader must list what was written and extract every member bit-exactly.
@@ -111,9 +109,8 @@ void expect_reader_agrees(const sPacked &p, const std::vector<sMember> &members,
   }
 }
 
-void expect_both_agree(const cScratchDir &dir, const sPacked &p,
-                       const std::vector<sMember> &members, bool solid) {
-  expect_unar_agrees(dir, p, members);
+void expect_both_agree(const sPacked &p, const std::vector<sMember> &members, bool solid) {
+  expect_unar_agrees(p, members);
   expect_reader_agrees(p, members, solid);
 }
 
@@ -146,7 +143,7 @@ std::vector<sMember> general_members() {
 TEST_F(Rar20Archive, TextBinaryMeshAndNoiseInSeparateMembers) {
   const std::vector<sMember> members = general_members();
   const sPacked p = pack(dir, "general.rar", members, false, false);
-  expect_both_agree(dir, p, members, false);
+  expect_both_agree(p, members, false);
 
   // noise and tiny members do not shrink and are stored; the rest shrink a lot
   for (const sMemberReport &r : p.reports) {
@@ -184,7 +181,7 @@ TEST_F(Rar20Archive, SolidStreamCarriesWindowTablesAndDistances) {
                                   {"noise.bin", make_noise(30000, 6)},
                                   {"empty_b.bin", {}}};
   const sPacked p = pack(dir, "solid.rar", members, true, false);
-  expect_both_agree(dir, p, members, true);
+  expect_both_agree(p, members, true);
 
   // empty members never sit inside the stream: they follow it
   ASSERT_EQ(p.reports.size(), members.size());
@@ -205,17 +202,17 @@ TEST_F(Rar20Archive, SolidStreamCarriesWindowTablesAndDistances) {
 
 TEST_F(Rar20Archive, EmptyArchivesAndEmptyMembers) {
   const sPacked none = pack(dir, "none.rar", {}, false, false);
-  expect_both_agree(dir, none, {}, false);
+  expect_both_agree(none, {}, false);
 
   const std::vector<sMember> only_empty = {{"empty.bin", {}}};
-  expect_both_agree(dir, pack(dir, "empty.rar", only_empty, false, false), only_empty, false);
-  expect_both_agree(dir, pack(dir, "empty_solid.rar", only_empty, true, false), only_empty, true);
+  expect_both_agree(pack(dir, "empty.rar", only_empty, false, false), only_empty, false);
+  expect_both_agree(pack(dir, "empty_solid.rar", only_empty, true, false), only_empty, true);
 
   // an empty member ahead of the stream stays first
   const std::vector<sMember> leading = {
       {"lead.bin", {}}, {"a.txt", make_text(5000, 8)}, {"b.txt", make_text(5000, 9)}};
   const sPacked p = pack(dir, "leading.rar", leading, true, false);
-  expect_both_agree(dir, p, leading, true);
+  expect_both_agree(p, leading, true);
   EXPECT_EQ(p.reports.front().name, "lead.bin");
 }
 
@@ -225,7 +222,7 @@ TEST_F(Rar20Archive, MultimediaBlocksForAudioSignals) {
                                         {"three8.raw", make_audio8(50000, 3, 12)},
                                         {"stereo16.raw", make_audio16(80000, 2, 13)}};
   const sPacked mm = pack(dir, "audio.rar", members, false, true);
-  expect_both_agree(dir, mm, members, false);
+  expect_both_agree(mm, members, false);
   // each layout found its channel count: 1, 2 (16-bit mono), 3 and 4 (16-bit stereo)
   for (int n = 1; n <= 4; ++n)
     EXPECT_GT(mm.stats.audio_tables[n], 0u) << n << " channels";
@@ -246,7 +243,7 @@ TEST_F(Rar20Archive, SolidMultimediaSwitchesBetweenModes) {
       {"notes.txt", make_text(40000, 20)},
       {"mesh.bobj", make_mesh(50, 40)}};
   const sPacked p = pack(dir, "mixed.rar", members, true, true);
-  expect_both_agree(dir, p, members, true);
+  expect_both_agree(p, members, true);
   EXPECT_GT(p.stats.audio_bytes, 0u);
   EXPECT_GT(p.stats.lz_tables, 0u);
   EXPECT_GT(p.stats.switches, 2u);
@@ -258,7 +255,7 @@ TEST_F(Rar20Archive, LongMembersWrapTheWindow) {
   const std::vector<sMember> members = {{"wrap.bin", make_window_wrap(21)},
                                         {"long.txt", make_text(1500000, 22)}};
   const sPacked p = pack(dir, "wrap.rar", members, false, false);
-  expect_both_agree(dir, p, members, false);
+  expect_both_agree(p, members, false);
   // the repeated block was found near the far end of the window
   EXPECT_GT(p.stats.max_distance, 0xF0000u);
   EXPECT_LE(p.stats.max_distance, 0xFFFFFu);
@@ -269,7 +266,7 @@ TEST_F(Rar20Archive, LongMembersWrapTheWindow) {
   const std::vector<sMember> solid = {
       {"first.txt", first}, {"filler.bin", make_noise(900000, 24)}, {"copy.txt", first}};
   const sPacked s = pack(dir, "wrap_solid.rar", solid, true, false);
-  expect_both_agree(dir, s, solid, true);
+  expect_both_agree(s, solid, true);
   EXPECT_GT(s.stats.max_distance, 0xE0000u);
   EXPECT_LT(s.reports[2].packed, 2000u);
 }
@@ -282,7 +279,7 @@ TEST_F(Rar20Archive, MultimediaMembersWrapTheWindow) {
       {"scene.bin", concat({block, make_audio16(240000, 2, 26), block})}};
   ASSERT_GT(one[0].data.size(), size_t(1) << 20);
   const sPacked p = pack(dir, "wrap_audio.rar", one, false, true);
-  expect_both_agree(dir, p, one, false);
+  expect_both_agree(p, one, false);
   EXPECT_GT(p.stats.audio_tables[4], 0u);
   EXPECT_GT(p.stats.audio_bytes, 900000u);
   EXPECT_GT(p.stats.max_distance, 0xF0000u);
@@ -292,7 +289,7 @@ TEST_F(Rar20Archive, MultimediaMembersWrapTheWindow) {
   solid.push_back({"tail.raw", make_audio8(300000, 1, 27)});
   solid.push_back({"coda.txt", concat({make_text(20000, 28), block})});
   const sPacked s = pack(dir, "wrap_audio_solid.rar", solid, true, true);
-  expect_both_agree(dir, s, solid, true);
+  expect_both_agree(s, solid, true);
   EXPECT_GT(s.stats.audio_tables[1], 0u);
   EXPECT_GT(s.stats.audio_tables[4], 0u);
   EXPECT_LT(s.reports[1].packed, s.reports[1].unpacked / 2);
@@ -340,7 +337,7 @@ TEST_F(Rar20Cli, PackListAndExtract) {
   }
   sPacked p;
   p.path = archive;
-  expect_unar_agrees(dir, p, members);
+  expect_unar_agrees(p, members);
 }
 
 TEST_F(Rar20Cli, FailuresGiveTheReaderReasonAndNonZeroStatus) {

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -224,8 +225,9 @@ public:
       m_path = buf.data();
   }
   ~cScratchDir() {
+    std::error_code ec;
     if (!m_path.empty())
-      run("rm -rf " + quote(m_path));
+      std::filesystem::remove_all(m_path, ec);
   }
   bool ok() const { return !m_path.empty(); }
   std::string operator/(const std::string &name) const { return m_path + "/" + name; }
