@@ -9,7 +9,7 @@ packages=(
   libgl1-mesa-dri mesa-utils xvfb xauth x11-apps x11-utils libx11-dev libxtst-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  libvorbis-dev libogg-dev
+  libvorbis-dev libogg-dev libebur128-dev
   libtinyobjloader-dev
   unar xz-utils ffmpeg sox imagemagick fonts-dejavu-core
   libssl-dev libpng-dev

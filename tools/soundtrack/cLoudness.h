@@ -1,6 +1,7 @@
 // Integrated loudness of a stereo signal after the broadcast loudness
-// recommendation (K-weighting, 400 ms blocks, absolute and relative gates).
-// A signal that never passes the absolute gate reports -70 LUFS.
+// recommendation, measured by libebur128, and the sample peak. A signal that
+// never passes the absolute gate reports -70 LUFS; a meter that cannot be
+// created throws std::bad_alloc.
 #pragma once
 
 #include <vector>
