@@ -183,7 +183,8 @@ stereo_bus cMixer::render(mix_report *report) {
   float gain_db = static_cast<float>(score_.loudness - cLoudness::integrated(m.l, m.r));
   stereo_bus out;
   float deepest = 1.0f;
-  for (int pass = 0; pass < 4; ++pass) {
+  double got = 0;
+  for (int pass = 0;; ++pass) {
     out = m;
     float g = db_to_gain(gain_db);
     for (size_t i = 0; i < n; ++i) {
@@ -191,14 +192,14 @@ stereo_bus cMixer::render(mix_report *report) {
       out.r[i] *= g;
     }
     deepest = limit(out, ceiling, 0.12f);
-    double got = cLoudness::integrated(out.l, out.r);
-    if (std::fabs(got - score_.loudness) < 0.05)
+    got = cLoudness::integrated(out.l, out.r);
+    if (std::fabs(got - score_.loudness) < 0.05 || pass == 3)
       break;
     gain_db += static_cast<float>(score_.loudness - got);
   }
 
   if (report) {
-    report->loudness = cLoudness::integrated(out.l, out.r);
+    report->loudness = got;
     report->peak_db = gain_to_db(cLoudness::sample_peak(out.l, out.r));
     report->gain_db = gain_db;
     report->reduction_db = gain_to_db(deepest);

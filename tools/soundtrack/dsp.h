@@ -127,6 +127,4 @@ struct cDecay {
   }
 };
 
-inline float soft_clip(float x) { return std::tanh(x); }
-
 } // namespace snd
