@@ -2,6 +2,8 @@
 // memory; it cannot fail.
 #include "archive/cRarCipher20.h"
 
+#include "archive/rar_crc.h"
+
 #include <cstring>
 #include <utility>
 
@@ -43,15 +45,7 @@ uint32_t rotl(uint32_t v, int n) { return (v << n) | (v >> (32 - n)); }
 
 } // namespace
 
-cRarCipher20::cRarCipher20() {
-  for (uint32_t i = 0; i < 256; ++i) {
-    uint32_t c = i;
-    for (int b = 0; b < 8; ++b)
-      c = (c & 1) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
-    crc_table_[i] = c;
-  }
-  set_password("");
-}
+cRarCipher20::cRarCipher20() : crc_table_(rar_crc::table()) { set_password(""); }
 
 void cRarCipher20::set_password(const char *password) {
   std::memcpy(key_, initial_key, sizeof(key_));

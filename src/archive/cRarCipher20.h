@@ -26,7 +26,8 @@ private:
   void update_keys(const uint8_t *block);
   uint32_t substitute(uint32_t t) const;
 
-  uint32_t crc_table_[256];
+  // The format's CRC-32 table, which mixes the password and the data into the keys.
+  const uint32_t *crc_table_;
   uint32_t key_[4];
   uint8_t subst_[256];
 };

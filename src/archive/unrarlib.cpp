@@ -6,6 +6,7 @@
 
 #include "archive/cRarCipher20.h"
 #include "archive/cRarUnpacker.h"
+#include "archive/rar_crc.h"
 #include "platform/win32_compat.h"
 
 #include <cstdarg>
@@ -121,15 +122,12 @@ struct library_state {
   file_header previous_file;
   uint64_t block_start = 0;
   uint64_t next_block = 0;
-  char file_name[name_capacity];
   std::string full_name;
   bool header_crc_ok = true;
 
   uint8_t *out_block = nullptr;
   uint32_t written = 0;
   uint8_t *window = nullptr;
-  // crc_table[0] is the format's table; the other seven let the check take 8 bytes a step.
-  uint32_t crc_table[8][256];
 
   uint32_t pack_remaining = 0;
   bool encrypt = false;
@@ -150,35 +148,6 @@ library_state lib;
 uint16_t get16(const uint8_t *p) { return uint16_t(p[0] | p[1] << 8); }
 uint32_t get32(const uint8_t *p) {
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-void build_crc_table() {
-  for (uint32_t i = 0; i < 256; ++i) {
-    uint32_t c = i;
-    for (int b = 0; b < 8; ++b)
-      c = (c & 1) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
-    lib.crc_table[0][i] = c;
-  }
-  for (int k = 1; k < 8; ++k)
-    for (uint32_t i = 0; i < 256; ++i) {
-      uint32_t c = lib.crc_table[k - 1][i];
-      lib.crc_table[k][i] = lib.crc_table[0][c & 0xFF] ^ (c >> 8);
-    }
-}
-
-// Running CRC without the final complement (start with 0xFFFFFFFF).
-uint32_t crc_update(uint32_t crc, const uint8_t *data, size_t size) {
-  const uint32_t(*t)[256] = lib.crc_table;
-  for (; size >= 8; size -= 8, data += 8) {
-    uint32_t low = crc ^ get32(data);
-    uint32_t high = get32(data + 4);
-    crc = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^ t[4][low >> 24] ^
-          t[3][high & 0xFF] ^ t[2][(high >> 8) & 0xFF] ^ t[1][(high >> 16) & 0xFF] ^
-          t[0][high >> 24];
-  }
-  for (; size > 0; --size, ++data)
-    crc = t[0][(crc ^ *data) & 0xFF] ^ (crc >> 8);
-  return crc;
 }
 
 void copy_name(char *to, const char *from) {
@@ -319,7 +288,7 @@ block_kind read_next_block(bool skip_sub_blocks) {
     if (got < file_header_size)
       return block_kind::end;
 
-    uint32_t crc = crc_update(0xFFFFFFFFu, raw + 2, file_header_size - 2);
+    uint32_t crc = rar_crc::update(0xFFFFFFFFu, raw + 2, file_header_size - 2);
     lib.full_name.clear();
     uint8_t chunk[256];
     size_t left = header.name_size;
@@ -327,12 +296,11 @@ block_kind read_next_block(bool skip_sub_blocks) {
       size_t n = left < sizeof(chunk) ? left : sizeof(chunk);
       size_t read = lib.source.read(chunk, n);
       lib.full_name.append(reinterpret_cast<const char *>(chunk), read);
-      crc = crc_update(crc, chunk, read);
+      crc = rar_crc::update(crc, chunk, read);
       if (read < n)
         return block_kind::end;
       left -= n;
     }
-    copy_name(lib.file_name, lib.full_name.c_str());
     lib.header_crc_ok = uint16_t(~crc) == header.head_crc;
     if (!lib.header_crc_ok)
       RAR_LOG("file header broken");
@@ -467,7 +435,7 @@ bool process_member(bool wanted) {
     }
   }
   if (lib.written != lib.file.unp_size ||
-      ~crc_update(0xFFFFFFFFu, lib.out_block, lib.file.unp_size) != lib.file.file_crc) {
+      ~rar_crc::update(0xFFFFFFFFu, lib.out_block, lib.file.unp_size) != lib.file.file_crc) {
     RAR_LOG("CRC32 error - file couldn't be decompressed correctly!");
     return fail(rar_status::crc_mismatch);
   }
@@ -598,12 +566,10 @@ void tear_down() {
 
 void set_up(const char *member_name, const char *archive_path, const char *password) {
   start_log();
-  build_crc_table();
   lib.status = rar_status::ok;
   lib.main = main_header();
   lib.file = file_header();
   lib.previous_file = file_header();
-  lib.file_name[0] = 0;
   lib.full_name.clear();
   lib.block_start = 0;
   lib.next_block = 0;
@@ -800,21 +766,7 @@ bool rar_names_match(const char *requested, const char *stored) {
 }
 
 uint32_t rar_crc32(const uint8_t *data, size_t size, uint32_t crc) {
-  static uint32_t table[256];
-  static bool ready = false;
-  if (!ready) {
-    for (uint32_t i = 0; i < 256; ++i) {
-      uint32_t c = i;
-      for (int b = 0; b < 8; ++b)
-        c = (c & 1) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
-      table[i] = c;
-    }
-    ready = true;
-  }
-  crc = ~crc;
-  for (size_t i = 0; i < size; ++i)
-    crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-  return ~crc;
+  return ~rar_crc::update(~crc, data, size);
 }
 
 std::string rar_debug_log_path() { return lib.log_on ? lib.log_path : std::string(); }

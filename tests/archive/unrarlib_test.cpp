@@ -236,6 +236,19 @@ TEST(NameMatching, FindsMembersStoredWithEitherSeparator) {
   EXPECT_EQ(rar_status::member_not_found, rar_last_status());
 }
 
+TEST(Crc32, GivesTheStandardCheckValueAndContinuesAcrossCalls) {
+  const std::string check = "123456789";
+  EXPECT_EQ(0xCBF43926u, rar_crc32(reinterpret_cast<const uint8_t *>(check.data()), check.size()));
+  // Every split of a buffer, on and off the eight-byte steps, gives the same CRC.
+  std::vector<uint8_t> bytes(37);
+  for (size_t i = 0; i < bytes.size(); ++i)
+    bytes[i] = uint8_t(i * 73 + 5);
+  const uint32_t whole = rar_crc32(bytes.data(), bytes.size());
+  for (size_t k = 0; k <= bytes.size(); ++k)
+    EXPECT_EQ(whole, rar_crc32(bytes.data() + k, bytes.size() - k, rar_crc32(bytes.data(), k)))
+        << "split at " << k;
+}
+
 // ------------------------------------------------------------------ header walk
 
 TEST(HeaderWalk, AcceptsBothMarkersAndRefusesOthers) {
