@@ -41,12 +41,9 @@ uint32_t far_match_bonus(uint32_t distance) {
 } // namespace
 
 cRarUnpacker::cRarUnpacker() {
+  // reset() clears everything else; these two it leaves, as every read refills them.
   std::memset(in_, 0, sizeof(in_));
-  std::memset(&main_table_, 0, sizeof(main_table_));
-  std::memset(&dist_table_, 0, sizeof(dist_table_));
-  std::memset(&rep_table_, 0, sizeof(rep_table_));
   std::memset(&bitlen_table_, 0, sizeof(bitlen_table_));
-  std::memset(audio_tables_, 0, sizeof(audio_tables_));
   reset();
 }
 
