@@ -7,12 +7,11 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <vector>
 
 #include "assets/cRarFileBuffer.h"
+#include "assets/file_bytes.h"
 #include "assets/search_path.h"
 
 namespace {
@@ -170,9 +169,7 @@ bool cMeshBObj::decode(const uint8_t *data, size_t size, std::string &error) {
       return false;
     }
     parsed.illum = static_cast<int32_t>(illum);
-    cMeshMaterial material(cMaterial(parsed.name));
-    material.copy_values(parsed);
-    materials.push_back(std::move(material));
+    materials.emplace_back(parsed);
   }
 
   const size_t groups = group_starts.size() - 1;
@@ -203,15 +200,13 @@ void cMeshBObj::load(const char *file_name) {
               << ": file was not found in path: " << name << std::endl;
     std::exit(-1);
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  std::vector<char> bytes;
+  if (!read_file_bytes(path, bytes)) {
     std::cerr << "## ERROR in " << kUnit << " line " << __LINE__ << ": couldn't open file " << path
               << std::endl;
     std::exit(-1);
   }
   std::cout << "\nreading  bobj-file \"" << path << "\"..." << std::endl;
-  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
-                                std::istreambuf_iterator<char>());
   decode_or_exit(reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size(), path);
 }
 

@@ -3,11 +3,10 @@
 // unknown or short statements are reported and skipped.
 #include "assets/cMtlLoader.h"
 
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <vector>
 
+#include "assets/file_bytes.h"
 #include "assets/text_scan.h"
 
 namespace {
@@ -24,14 +23,12 @@ void read_colour(float *out, const std::vector<std::string_view> &t) {
 } // namespace
 
 void cMtlLoader::load(std::string path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  std::vector<char> bytes;
+  if (!read_file_bytes(path, bytes)) {
     std::cerr << "## ERROR: Couldn't open " << path << std::endl;
     materials.clear();
     return;
   }
-  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
-                                std::istreambuf_iterator<char>());
   parse(bytes.data(), bytes.size(), path);
 }
 

@@ -8,11 +8,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <iostream>
 
 #include "assets/cMtlLoader.h"
+#include "assets/file_bytes.h"
 #include "assets/search_path.h"
 #include "assets/text_scan.h"
 
@@ -52,27 +51,23 @@ bool read_index(std::string_view token, size_t offset, uint16_t &index, bool &ba
 // allocated once. Faces that reading drops may be counted too.
 size_t face_slots(const char *data, size_t size) {
   size_t slots = 0;
-  const char *p = data;
-  const char *const end = data + size;
-  while (p < end) {
-    const void *nl = std::memchr(p, '\n', static_cast<size_t>(end - p));
-    const char *const eol = nl ? static_cast<const char *>(nl) : end;
-    if (static_cast<size_t>(eol - p) > kMaxLine)
-      break; // reading ends here
-    while (p < eol && (*p == ' ' || *p == '\t' || *p == '\r'))
-      ++p;
-    if (p < eol && p[0] == 'f' &&
-        (p + 1 == eol || p[1] == ' ' || p[1] == '\t' || p[1] == '\r' || p[1] == '\0')) {
-      size_t corners = 0;
-      bool in_token = false;
-      for (const char *q = p + 1; q < eol; ++q) {
-        const bool blank = *q == ' ' || *q == '\t' || *q == '\r';
-        corners += !blank && !in_token;
-        in_token = !blank;
-      }
-      slots += corners > 3 ? corners - 2 : 1;
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  text_scan::line_reader lines(data, size, kMaxLine);
+  std::string_view line;
+  while (lines.next(line)) {
+    size_t i = 0;
+    while (i < line.size() && blank(line[i]))
+      ++i;
+    if (i >= line.size() || line[i] != 'f' ||
+        (i + 1 < line.size() && !blank(line[i + 1]) && line[i + 1] != '\0'))
+      continue;
+    size_t corners = 0;
+    bool in_token = false;
+    for (++i; i < line.size(); ++i) {
+      corners += !blank(line[i]) && !in_token;
+      in_token = !blank(line[i]);
     }
-    p = eol + 1;
+    slots += corners > 3 ? corners - 2 : 1;
   }
   return slots;
 }
@@ -115,19 +110,12 @@ void cObjLoader::load_file(std::string file_name) {
     std::cerr << "# WARNING in " << kUnit << ", line " << __LINE__
               << ": Can't find full path! .mtl might not load!" << std::endl;
 
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  std::vector<char> bytes;
+  if (!read_file_bytes(path, bytes)) {
     std::cout << "File not found: \"" << path << " in cObjLoader::load_file(..)" << std::endl;
     fail();
     return;
   }
-  in.seekg(0, std::ios::end);
-  const std::streamoff length = in.tellg();
-  in.seekg(0, std::ios::beg);
-  std::vector<char> bytes(length > 0 ? static_cast<size_t>(length) : 0);
-  if (!bytes.empty())
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<size_t>(in.gcount() > 0 ? in.gcount() : 0));
   parse(bytes.data(), bytes.size(), directory);
 }
 
