@@ -1,7 +1,7 @@
 // Feeds whole archive images to the RAR reader: listing, lookup of the listed members,
 // and a one-pass extraction with a password. A success must hand back exactly the
 // member's bytes; anything else must fail cleanly.
-#include "archive/unrarlib.h"
+#include "archive/rar/unrarlib.h"
 
 #include <cstdint>
 #include <cstdlib>

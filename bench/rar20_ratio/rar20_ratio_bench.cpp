@@ -7,7 +7,7 @@
 // Usage: bench_rar20_ratio [source folder for the text input]
 #include "cRarArchiveWriter.h"
 
-#include "archive/unrarlib.h"
+#include "archive/rar/unrarlib.h"
 #include "tools/rar20_test_support.h"
 
 #include <sys/resource.h>

@@ -18,7 +18,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "archive/unrarlib.h"
+#include "archive/rar/unrarlib.h"
 
 namespace fs = std::filesystem;
 

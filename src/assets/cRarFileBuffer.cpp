@@ -2,7 +2,7 @@
 // the RAR reader; the holder frees it on release, on a new extraction and on destruction.
 #include "assets/cRarFileBuffer.h"
 
-#include "archive/unrarlib.h"
+#include "archive/rar/unrarlib.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,11 +1,11 @@
 // The RAR 2.0 decompressor on streams written symbol by symbol: matches, the distance
 // ring, table changes, window wrap, multimedia mode, solid continuation, overruns and
 // damaged input; and the 2.0 cipher on encrypted members.
-#include "archive/cRarUnpacker.h"
+#include "archive/rar/cRarUnpacker.h"
 
-#include "archive/cRarCipher20.h"
+#include "archive/rar/cRarCipher20.h"
 #include "archive/rar_test_builder.h"
-#include "archive/unrarlib.h"
+#include "archive/rar/unrarlib.h"
 
 #include <gtest/gtest.h>
 

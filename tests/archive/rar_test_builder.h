@@ -3,7 +3,7 @@
 // edge cases (overlapping copies, the distance ring, table changes) are spelled out.
 #pragma once
 
-#include "archive/unrarlib.h"
+#include "archive/rar/unrarlib.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // The RAR reader against real archives written by the original archiver and against
 // hand-built archives for header walk, name lookup, stored members, CRC and the log.
-#include "archive/unrarlib.h"
+#include "archive/rar/unrarlib.h"
 
 #include "archive/rar_test_builder.h"
 

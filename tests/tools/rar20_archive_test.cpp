@@ -4,7 +4,7 @@
 #include "cRarArchiveWriter.h"
 #include "rar20_test_support.h"
 
-#include "archive/unrarlib.h"
+#include "archive/rar/unrarlib.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Unit tests of the packer's building blocks: the format's length and distance classes,
 // length-limited code construction, the multimedia predictor and table coding.
-#include "archive/cRarAudioModel.h"
+#include "archive/rar/cRarAudioModel.h"
 #include "cBitWriter.h"
 #include "cHuffmanBuilder.h"
 #include "cTableWriter.h"

@@ -4,7 +4,7 @@
 // of running out of memory.
 #pragma once
 
-#include "archive/cRarAudioModel.h"
+#include "archive/rar/cRarAudioModel.h"
 #include "cBitWriter.h"
 #include "cBlockWriter.h"
 #include "cLzParser.h"

@@ -4,7 +4,7 @@
 // archive they go ahead of the stream or after it, never inside.
 #include "cRarArchiveWriter.h"
 
-#include "archive/unrarlib.h"
+#include "archive/rar/unrarlib.h"
 
 #include <algorithm>
 #include <ctime>

@@ -2,7 +2,7 @@
 // one line on the standard error stream and end with a non-zero exit status.
 #include "cRarArchiveWriter.h"
 
-#include "archive/unrarlib.h"
+#include "archive/rar/unrarlib.h"
 
 #include <sys/stat.h>
 

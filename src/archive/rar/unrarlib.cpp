@@ -2,11 +2,11 @@
 // members by name, copies stored ones and hands packed ones to the RAR 2.0 decompressor,
 // then checks the CRC-32. Every failure ends the call with 0 and a reason; a failed call
 // leaves no open stream and no allocated buffer behind.
-#include "archive/unrarlib.h"
+#include "archive/rar/unrarlib.h"
 
-#include "archive/cRarCipher20.h"
-#include "archive/cRarUnpacker.h"
-#include "archive/rar_crc.h"
+#include "archive/rar/cRarCipher20.h"
+#include "archive/rar/cRarUnpacker.h"
+#include "archive/rar/rar_crc.h"
 #include "platform/win32_compat.h"
 
 #include <cstdarg>

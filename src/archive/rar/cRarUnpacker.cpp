@@ -1,7 +1,7 @@
 // RAR 2.0 decompressor (see cRarUnpacker.h). Every window access is masked and the bit
 // reader has zeroed padding behind its data, so damaged streams stay inside the buffers;
 // a stream that runs dry stops with out_of_data instead of decoding padding forever.
-#include "archive/cRarUnpacker.h"
+#include "archive/rar/cRarUnpacker.h"
 
 #include <cstring>
 

@@ -1,8 +1,8 @@
 // RAR 2.0 block cipher (see cRarCipher20.h). Works only on whole blocks in caller
 // memory; it cannot fail.
-#include "archive/cRarCipher20.h"
+#include "archive/rar/cRarCipher20.h"
 
-#include "archive/rar_crc.h"
+#include "archive/rar/rar_crc.h"
 
 #include <cstring>
 #include <utility>

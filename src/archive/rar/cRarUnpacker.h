@@ -4,7 +4,7 @@
 // caller's CRC-32), an overrun report or an out-of-data report.
 #pragma once
 
-#include "archive/cRarAudioModel.h"
+#include "archive/rar/cRarAudioModel.h"
 
 #include <cstddef>
 #include <cstdint>

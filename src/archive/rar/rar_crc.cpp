@@ -1,6 +1,6 @@
 // CRC-32 as RAR archives use it (see rar_crc.h). Eight tables let the running CRC take
 // eight bytes a step; the first is the format's own table.
-#include "archive/rar_crc.h"
+#include "archive/rar/rar_crc.h"
 
 namespace rar_crc {
 

@@ -1,6 +1,6 @@
 // Multimedia predictor: stream and channel bookkeeping, and the packer's direction
 // (the prediction itself is in the header).
-#include "archive/cRarAudioModel.h"
+#include "archive/rar/cRarAudioModel.h"
 
 #include <cstring>
 

@@ -1,4 +1,5 @@
-// The show's scene classes by table index.
+// The show's scene classes by table index. Declared here, defined by the
+// scenes above the runtime, so the runtime knows them only as cScene.
 #pragma once
 
 #include "runtime/cScene.h"
