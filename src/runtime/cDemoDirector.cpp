@@ -5,6 +5,7 @@
 #include "runtime/cSceneEmpty.h"
 
 #include <SDL/SDL.h>
+#include <cstddef>
 #include <cstdio>
 
 namespace {
@@ -91,11 +92,28 @@ void cDemoDirector::dispatch(const demo_event *event) {
     if (current)
       current->on_event(event);
   } else if (kind == EV_M_START) {
+    ++restart_count;
     reset_clock();
     music.play();
   } else {
     std::fprintf(stderr, "unhandled demo_event: %d\n", kind);
   }
+}
+
+int32_t cDemoDirector::current_index() const {
+  if (!current)
+    return -1;
+  for (size_t i = 0; i < scenes.size(); ++i)
+    if (scenes[i] == current)
+      return static_cast<int32_t>(i);
+  return -1;
+}
+
+bool cDemoDirector::restart_pending() const {
+  for (const demo_event *e = events.cursor; e; e = e->next)
+    if (e->kind == EV_M_START)
+      return true;
+  return false;
 }
 
 void cDemoDirector::update() {

@@ -34,6 +34,14 @@ public:
   void build_scene_table();
   void dispatch(const demo_event *event);
 
+  // What tools that drive the show frame by frame need to know of it.
+  // Table index of the current scene, -1 for none.
+  int32_t current_index() const;
+  // Whether an "m_start" is still ahead in the timeline.
+  bool restart_pending() const;
+  // How many "m_start" events have been dispatched so far.
+  uint32_t restarts() const { return restart_count; }
+
   cEventQueue events;
   std::vector<cScene *> scenes;
   cScene *current = nullptr;
@@ -43,4 +51,5 @@ public:
 private:
   scene_factory make_scene;
   tick_source ticks;
+  uint32_t restart_count = 0;
 };

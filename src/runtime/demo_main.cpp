@@ -56,6 +56,14 @@ void poll_input() {
   }
 }
 
+bool quit_requested() { return keys[kKeyQ] || keys[kKeyEscape]; }
+
+void frame_size(int32_t *width, int32_t *height) {
+  const SDL_Surface *screen = video_settings.screen;
+  *width = screen ? screen->w : video_settings.width;
+  *height = screen ? screen->h : video_settings.height;
+}
+
 void setup_demo(scene_factory factory, tick_source ticks) {
   for (int32_t &key : keys)
     key = 0;
@@ -81,7 +89,9 @@ void shutdown_demo() {
   std::fprintf(stderr, "requested exit\n");
 }
 
-void start_demo(scene_factory factory, tick_source ticks) {
+void start_demo(scene_factory factory, tick_source ticks, bool windowed) {
+  if (windowed)
+    video_settings.mode_flags &= ~static_cast<uint32_t>(SDL_FULLSCREEN);
   init_sdl(video_settings);
   glClearColor(0.15f, 0.15f, 0.15f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);
@@ -113,9 +123,7 @@ void show_frame() {
 }
 
 void run_frame_loop() {
-  while (!keys[kKeyQ]) {
-    if (keys[kKeyEscape])
-      break;
+  while (!quit_requested()) {
     if (keys[kKeySpace]) {
       std::fprintf(stderr, "b0 %d\n", g_director->clock.demo_time());
       keys[kKeySpace] = 0;

@@ -14,11 +14,16 @@ extern cShaderContainer_CG *g_shader_container;
 
 void init_image_library();
 void poll_input();
+// Whether q or Escape is held: the show should end.
+bool quit_requested();
+// Size in pixels of the window the frames are drawn into.
+void frame_size(int32_t *width, int32_t *height);
 // Creates the search path, the shader container and the director, and loads.
 void setup_demo(scene_factory factory, tick_source ticks = nullptr);
 void shutdown_demo();
 // Start-up steps 1 to 8: window, defaults, image library, setup, handler.
-void start_demo(scene_factory factory, tick_source ticks = nullptr);
+// windowed opens a window of the show's size instead of the full screen.
+void start_demo(scene_factory factory, tick_source ticks = nullptr, bool windowed = false);
 // Clears and draws the director's current frame into the back buffer.
 void draw_frame();
 // Swaps the drawn frame in and reports GL and image-library errors.

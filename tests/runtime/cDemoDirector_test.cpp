@@ -73,16 +73,22 @@ TEST_F(DirectorTest, EventAtZeroWaitsForOneMillisecond) {
 
 TEST_F(DirectorTest, RestartMakesLaterEventsRelativeAndNeverRepeats) {
   markers("s00 00:00:00.100\nm_start 00:00:02.000\ns01 00:00:00.500\nbd 00:00:00.600\n");
+  EXPECT_TRUE(director.restart_pending());
   frame_at(1200); // s00 at 100
+  EXPECT_EQ(director.current_index(), 0);
+  EXPECT_EQ(director.restarts(), 0u);
   frame_at(3500); // m_start due at 2000: clock restarts at 3500
   EXPECT_EQ(director.clock.start_ms, 3500u);
   EXPECT_EQ(director.clock.demo_time(), 0);
+  EXPECT_EQ(director.restarts(), 1u);
+  EXPECT_FALSE(director.restart_pending());
   journal.clear();
   frame_at(3900); // demo time 400: nothing yet
   EXPECT_EQ(journal, (std::vector<std::string>{"s0.update"}));
   journal.clear();
   frame_at(4200); // demo time 700: s01 and bd, once
   frame_at(4300);
+  EXPECT_EQ(director.current_index(), 1);
   EXPECT_EQ(journal, (std::vector<std::string>{"s0.leave", "s1.enter@700", "s1.event16@700",
                                                "s1.update", "s1.update"}));
 }
@@ -98,6 +104,7 @@ TEST_F(DirectorTest, UnknownKindsAndMissingScenesOnlyWarn) {
   EXPECT_NE(err.find("unhandled demo_event: 15\n"), std::string::npos);
   EXPECT_NE(err.find("#WARNING: Missing scene: 7\n"), std::string::npos);
   EXPECT_EQ(director.current, nullptr);
+  EXPECT_EQ(director.current_index(), -1);
   // The accent after the missing scene is dropped; s3 was left once.
   EXPECT_EQ(journal, (std::vector<std::string>{"s3.enter@10", "s3.leave"}));
 }

@@ -4,11 +4,9 @@
 #include "platform/gl_extensions.h"
 
 #include "cCaptureSession.h"
-#include "platform/video_settings.h"
 #include "runtime/demo_main.h"
 
 #include <GL/gl.h>
-#include <SDL/SDL.h>
 
 #include <algorithm>
 #include <chrono>
@@ -20,8 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 const char kMusicFile[] = "../data/demo-full.ogg";
-constexpr int kKeyQ = 'q';
-constexpr int kKeyEscape = 27;
 
 cCaptureSession *g_session = nullptr;
 
@@ -43,20 +39,11 @@ double wall_ms() {
   return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
 }
 
-bool restart_among(const demo_event *from, const demo_event *to) {
-  for (const demo_event *e = from; e && e != to; e = e->next)
-    if (e->kind == EV_M_START)
-      return true;
-  return false;
-}
-
 // Frames n with from <= n * 1000 / fps < to (rounded down).
 int64_t grid_frames_between(int32_t from, int32_t to, int32_t fps) {
   auto first_at_or_after = [fps](int64_t t) { return (t * fps + 999) / 1000; };
   return std::max<int64_t>(0, first_at_or_after(to) - first_at_or_after(from));
 }
-
-bool quit_requested() { return keys[kKeyQ] || keys[kKeyEscape]; }
 } // namespace
 
 cCaptureSession::cCaptureSession(cCaptureOptions opts)
@@ -70,11 +57,7 @@ cCaptureSession::cCaptureSession(cCaptureOptions opts)
 }
 
 int32_t cCaptureSession::current_scene_index() {
-  if (!g_director || !g_director->current)
-    return -1;
-  const std::vector<cScene *> &table = g_director->scenes;
-  auto it = std::find(table.begin(), table.end(), g_director->current);
-  return it == table.end() ? -1 : static_cast<int32_t>(it - table.begin());
+  return g_director ? g_director->current_index() : -1;
 }
 
 bool cCaptureSession::wants(const std::vector<int32_t> &times, int32_t t) const {
@@ -94,8 +77,8 @@ void cCaptureSession::run(scene_factory factory) {
   }
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   // A window of the show's size; nothing else of the start-up differs.
-  video_settings.mode_flags &= ~static_cast<uint32_t>(SDL_FULLSCREEN);
-  start_demo(factory, [this] { return ticks; });
+  start_demo(
+      factory, [this] { return ticks; }, true);
   // Runs before the demo's own handler, while the GL context still exists.
   g_session = this;
   std::atexit(finish_at_exit);
@@ -119,14 +102,14 @@ void cCaptureSession::run(scene_factory factory) {
 
 bool cCaptureSession::preroll() {
   base_ticks = 0;
-  if (!restart_among(g_director->events.cursor, nullptr))
+  if (!g_director->restart_pending())
     return false; // no restart: capture time is the time since loading
   for (int64_t n = 1; !stopped; ++n) {
     ticks = static_cast<uint32_t>(cFrameStepper::grid_time(n, options.fps));
-    const demo_event *before = g_director->events.cursor;
+    const uint32_t restarts_before = g_director->restarts();
     frame_started = wall_ms();
     g_director->update();
-    if (restart_among(before, g_director->events.cursor)) {
+    if (g_director->restarts() != restarts_before) {
       base_ticks = ticks; // this frame is capture time 0; render_frame draws it
       return true;
     }
@@ -137,9 +120,8 @@ bool cCaptureSession::preroll() {
 }
 
 void cCaptureSession::read_back(cRgbImage *frame) const {
-  const SDL_Surface *screen = video_settings.screen;
-  int32_t w = screen ? screen->w : video_settings.width;
-  int32_t h = screen ? screen->h : video_settings.height;
+  int32_t w = 0, h = 0;
+  frame_size(&w, &h);
   *frame = cRgbImage(w, h);
   GLint read_buffer = GL_BACK;
   glGetIntegerv(GL_READ_BUFFER, &read_buffer);
