@@ -3,6 +3,7 @@
 
 #include "runtime/cLoadingBar.h"
 #include "runtime/cSceneEmpty.h"
+#include "runtime/marker_names.h"
 
 #include <SDL/SDL.h>
 #include <cstddef>
@@ -88,7 +89,7 @@ void cDemoDirector::dispatch(const demo_event *event) {
       current = nullptr;
       std::fprintf(stderr, "#WARNING: Missing scene: %d\n", kind);
     }
-  } else if (kind == EV_S100 || (kind >= EV_BD && kind <= EV_SNOISE)) {
+  } else if (is_accent_kind(kind)) {
     if (current)
       current->on_event(event);
   } else if (kind == EV_M_START) {

@@ -1,6 +1,8 @@
 // Markers parsing and the sorted timeline list.
 #include "runtime/cEventQueue.h"
 
+#include "runtime/marker_names.h"
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -10,26 +12,8 @@
 namespace {
 constexpr size_t kLineBuffer = 512;
 
-struct marker_name {
-  const char *name;
-  int32_t kind;
-};
-
-// Tried in this order; the digit test sits between the accents and the
-// scene switches.
-const marker_name kAccents[] = {{"sbd", EV_SBD},      {"sbip", EV_SBIP},   {"snare", EV_SNARE},
-                                {"szap", EV_SZAP},    {"sclap", EV_SCLAP}, {"snoise", EV_SNOISE},
-                                {"bd", EV_BD},        {"fx1", EV_FX1},     {"fx2", EV_FX2},
-                                {"bd0", EV_BD0},      {"clap", EV_CLAP},   {"bd1", EV_BD1},
-                                {"bd-end", EV_BD_END}};
-const marker_name kControls[] = {{"s100", EV_S100}, {"m_start", EV_M_START}, {"m_stop", EV_M_STOP}};
-
 bool is_token_end(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool is_time_end(char c) { return is_token_end(c) || c == ','; }
-
-bool token_is(const char *token, size_t length, const char *name) {
-  return std::strlen(name) == length && std::memcmp(token, name, length) == 0;
-}
 
 // strtol over a bounded field: leading blanks and a sign, then digits.
 int32_t read_number(const char *text, size_t length) {
@@ -60,21 +44,16 @@ int32_t classify_marker(const char *line, size_t length) {
   size_t token = 0;
   while (token < length && !is_token_end(line[token]))
     ++token;
-  for (const marker_name &m : kAccents)
-    if (token_is(line, token, m.name))
-      return m.kind;
+  // The digit test sits between the accents and the scene switches.
+  const int32_t accent = find_marker(kAccentMarkers, line, token);
+  if (accent != EV_UNKNOWN)
+    return accent;
   if (token > 0 && std::isdigit(static_cast<unsigned char>(line[0])))
     return EV_NUMBER;
-  if (token == 3 && line[0] == 's' && std::isdigit(static_cast<unsigned char>(line[1])) &&
-      std::isdigit(static_cast<unsigned char>(line[2]))) {
-    int32_t scene = (line[1] - '0') * 10 + (line[2] - '0');
-    if (scene <= EV_SCENE_LAST)
-      return scene;
-  }
-  for (const marker_name &m : kControls)
-    if (token_is(line, token, m.name))
-      return m.kind;
-  return EV_UNKNOWN;
+  const int32_t scene = scene_marker_index(line, token);
+  if (scene >= 0)
+    return scene;
+  return find_marker(kControlMarkers, line, token);
 }
 
 demo_event *parse_marker_line(const char *line, size_t length) {

@@ -1,9 +1,11 @@
 // The .bobj loader: decoding of hand-built files (streams, index deltas, groups,
-// materials), refusal of truncated and inconsistent files, the fatal messages of load
-// and load_from_rar, and the round trip OBJ -> bobjconv -> .bobj (plain and packed with
-// rar20) against the OBJ pipeline of cMeshObj.
+// materials), refusal of truncated and inconsistent files, the engine's writer and
+// what it refuses, the fatal messages of load and load_from_rar, and the round trip
+// OBJ -> bobjconv -> .bobj (plain and packed with rar20) against the OBJ pipeline.
 #include "archive/cMeshBObj.h"
 
+#include "archive/cBObjReader.h"
+#include "archive/cBObjWriter.h"
 #include "assets/search_path.h"
 
 #include <gtest/gtest.h>
@@ -203,6 +205,99 @@ TEST(BObjDecode, InconsistentFilesAreRefused) {
   longer.u8(127).u8(127).u8(127).u8(127).u8(127).u8(127);
   longer.text(std::string(100, 'x'));
   EXPECT_FALSE(decode(mesh, longer, &why));
+}
+
+// ------------------------------------------------------------------ the engine's writer
+
+// Three triangles over four vertices in three groups, the middle one empty.
+cIndexedMesh three_groups() {
+  cIndexedMesh m;
+  m.flags = MESH_HAS_NORMALS | MESH_HAS_TEXCOORDS | MESH_USE_MATERIALS;
+  for (int i = 0; i < 12; ++i) {
+    m.positions.push_back(float(i));
+    m.normals.push_back(float(100 + i));
+  }
+  for (int i = 0; i < 8; ++i)
+    m.texcoords.push_back(float(200 + i));
+  m.indices = {3, 1, 0, 0, 1, 2, 2, 3, 1};
+  m.group_starts = {0, 3, 3, 9};
+  for (const char *name : {"first", "unused", "last"})
+    m.materials.emplace_back(name);
+  m.materials[2].map_Kd = "last.png";
+  m.materials[2].Ks[1] = 0.25f;
+  m.materials[2].illum = -2;
+  return m;
+}
+
+TEST(BObjWriter, WritesWhatTheReaderReadsBackWithoutEmptyGroups) {
+  const cIndexedMesh mesh = three_groups();
+  cBObjWriter writer;
+  std::vector<uint8_t> bytes;
+  std::string error;
+  ASSERT_TRUE(writer.encode(mesh, bytes, error)) << error;
+  EXPECT_EQ(1u, writer.notes().size());
+  EXPECT_EQ(mesh.flags, bytes[0]);
+
+  cIndexedMesh back;
+  ASSERT_TRUE(cBObjReader::decode(bytes.data(), bytes.size(), back, error)) << error;
+  EXPECT_EQ(mesh.positions, back.positions);
+  EXPECT_EQ(mesh.normals, back.normals);
+  EXPECT_EQ(mesh.texcoords, back.texcoords);
+  EXPECT_EQ(mesh.indices, back.indices);
+  EXPECT_EQ((std::vector<uint32_t>{0, 3, 9}), back.group_starts);
+  ASSERT_EQ(2u, back.materials.size());
+  EXPECT_EQ("first", back.materials[0].name);
+  const cMaterial &last = back.materials[1];
+  EXPECT_EQ("last", last.name);
+  EXPECT_EQ("last.png", last.map_Kd);
+  EXPECT_EQ(0.25f, last.Ks[1]);
+  EXPECT_EQ(-2, last.illum);
+  EXPECT_TRUE(back.arrays_consistent());
+  EXPECT_TRUE(back.indices_fit_16_bits());
+}
+
+TEST(BObjWriter, RefusesMeshesTheFormatCannotHold) {
+  struct spoiled {
+    const char *what;
+    void (*spoil)(cIndexedMesh &);
+    const char *reason;
+  };
+  const spoiled cases[] = {
+      {"short normal stream", [](cIndexedMesh &m) { m.normals.pop_back(); }, "shorter"},
+      {"index past the vertices", [](cIndexedMesh &m) { m.indices[4] = 4; }, "does not exist"},
+      {"a corner without its triangle", [](cIndexedMesh &m) { m.indices.push_back(0); },
+       "whole triangles"},
+      {"groups going back",
+       [](cIndexedMesh &m) {
+         m.group_starts = {0, 6, 3, 9};
+       },
+       "not increasing"},
+      {"groups ending early", [](cIndexedMesh &m) { m.group_starts.back() = 6; }, "do not end"},
+      {"a string over 127 bytes",
+       [](cIndexedMesh &m) { m.materials[2].bump = std::string(128, 'b'); }, "over 127"},
+  };
+  for (const spoiled &c : cases) {
+    cIndexedMesh mesh = three_groups();
+    c.spoil(mesh);
+    cBObjWriter writer;
+    std::vector<uint8_t> bytes(1, 0);
+    std::string error;
+    EXPECT_FALSE(writer.encode(mesh, bytes, error)) << c.what;
+    EXPECT_TRUE(bytes.empty()) << c.what;
+    EXPECT_NE(std::string::npos, error.find(c.reason)) << c.what << ": " << error;
+  }
+  // What the checks of the mesh itself say about the first cases.
+  cIndexedMesh mesh = three_groups();
+  mesh.normals.pop_back();
+  EXPECT_FALSE(mesh.streams_complete());
+  mesh = three_groups();
+  mesh.indices[4] = 4;
+  EXPECT_FALSE(mesh.indices_in_bounds());
+  mesh = three_groups();
+  mesh.group_starts = {0, 6, 3, 9};
+  EXPECT_FALSE(mesh.groups_ordered());
+  mesh.positions.assign(3 * 65537, 0.0f);
+  EXPECT_FALSE(mesh.indices_fit_16_bits());
 }
 
 // ------------------------------------------------------------------ file entry points

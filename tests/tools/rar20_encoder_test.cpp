@@ -49,7 +49,7 @@ TEST(Rar20Format, DistanceClassesFollowTheTable) {
   const std::vector<uint32_t> base = distance_bases();
   ASSERT_EQ(base.size(), 48u);
   for (int sym = 0; sym < 48; ++sym) {
-    EXPECT_EQ(rar20::distance_base(sym), base[size_t(sym)]);
+    EXPECT_EQ(rar20::distance_bases[sym], base[size_t(sym)]);
     const uint32_t last = sym + 1 < 48 ? base[size_t(sym) + 1] - 1 : rar20::max_distance;
     ASSERT_EQ(last - base[size_t(sym)] + 1 <= (1u << distance_bits(sym)), true) << sym;
     for (uint32_t v : {base[size_t(sym)], last, (base[size_t(sym)] + last) / 2}) {

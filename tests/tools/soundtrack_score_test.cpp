@@ -1,6 +1,7 @@
 // Score language: positions, pattern expansion, harmony, automation, the
 // timeline it produces and the errors that stop a bad score.
 #include "cScore.h"
+#include "runtime/marker_names.h"
 
 #include <gtest/gtest.h>
 
@@ -166,6 +167,18 @@ TEST(ScoreTimeline, StartsWithTheMusicAndOrdersEqualTimes) {
     EXPECT_LT(line.size(), 511u);
     start = end + 1;
   }
+}
+
+// The score marks hits with the show's own accent names; a control such as
+// m_start would restart the show's clock, so it is no accent.
+TEST(ScoreErrors, HitMarkersAreTheShowsAccentsOnly) {
+  for (const marker_name &m : kAccentMarkers)
+    EXPECT_EQ(error_of(std::string("hit 1 k:") + m.name + "\n"), "") << m.name;
+  EXPECT_EQ(error_of("hit 1 k:s100\n"), "");
+  for (const char *control : {"m_start", "m_stop", "s01"})
+    EXPECT_NE(error_of(std::string("hit 1 k:") + control + "\n").find("not an accent event"),
+              std::string::npos)
+        << control;
 }
 
 TEST(ScoreErrors, NameTheLineAndTheProblem) {

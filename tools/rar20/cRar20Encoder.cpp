@@ -272,7 +272,7 @@ void cRar20Encoder::flush_pending() {
       else {
         ++m_stats.long_matches;
         m_stats.max_distance =
-            std::max(m_stats.max_distance, distance_base(t.aux) + t.dist_extra + 1);
+            std::max(m_stats.max_distance, distance_bases[t.aux] + t.dist_extra + 1);
       }
     }
   }

@@ -35,22 +35,16 @@ void cTableWriter::plan_against(const uint8_t *old, const uint8_t *lengths, int 
       const int delta = (lengths[i] - old[i]) & 15;
       uint64_t b = best[si + 1] + uint64_t(cost[delta]);
       uint8_t sym = uint8_t(delta), run = 1;
-      for (int n = 3; n <= std::min(6, same_run[si]); ++n) {
-        const uint64_t c = best[si + size_t(n)] + uint64_t(cost[16] + 2);
-        if (c < b) {
-          b = c, sym = 16, run = uint8_t(n);
-        }
-      }
-      for (int n = 3; n <= std::min(10, zero_run[si]); ++n) {
-        const uint64_t c = best[si + size_t(n)] + uint64_t(cost[17] + 3);
-        if (c < b) {
-          b = c, sym = 17, run = uint8_t(n);
-        }
-      }
-      for (int n = 11; n <= std::min(138, zero_run[si]); ++n) {
-        const uint64_t c = best[si + size_t(n)] + uint64_t(cost[18] + 7);
-        if (c < b) {
-          b = c, sym = 18, run = uint8_t(n);
+      for (int r = 0; r < 3; ++r) {
+        const int code = bitlen_repeat_previous + r;
+        const int bits = bitlen_run_bits[r];
+        const int available = code == bitlen_repeat_previous ? same_run[si] : zero_run[si];
+        const int longest = std::min(bitlen_run_min[r] + (1 << bits) - 1, available);
+        for (int n = bitlen_run_min[r]; n <= longest; ++n) {
+          const uint64_t c = best[si + size_t(n)] + uint64_t(cost[code] + bits);
+          if (c < b) {
+            b = c, sym = uint8_t(code), run = uint8_t(n);
+          }
         }
       }
       best[si] = b;
@@ -65,17 +59,17 @@ void cTableWriter::plan_against(const uint8_t *old, const uint8_t *lengths, int 
       const int run = choice_run[size_t(i)];
       ++freq[sym];
       p.symbols.push_back(sym);
-      p.extras.push_back(uint8_t(sym == 16   ? run - 3
-                                 : sym == 17 ? run - 3
-                                 : sym == 18 ? run - 11
-                                             : 0));
+      p.extras.push_back(uint8_t(
+          sym >= bitlen_repeat_previous ? run - bitlen_run_min[sym - bitlen_repeat_previous] : 0));
       i += run;
     }
     cHuffmanBuilder::build_lengths(freq, bitlen_symbols, max_code_length, p.code_lengths);
     uint64_t bits = 4 * bitlen_symbols;
     for (size_t k = 0; k < p.symbols.size(); ++k) {
       const uint8_t sym = p.symbols[k];
-      bits += p.code_lengths[sym] + (sym == 16 ? 2 : sym == 17 ? 3 : sym == 18 ? 7 : 0);
+      bits += p.code_lengths[sym];
+      if (sym >= bitlen_repeat_previous)
+        bits += bitlen_run_bits[sym - bitlen_repeat_previous];
     }
     p.bits = bits;
     for (int s = 0; s < bitlen_symbols; ++s)
@@ -117,10 +111,8 @@ void cTableWriter::write(cBitWriter &out, bool audio, int channels, const uint8_
   for (size_t k = 0; k < p.symbols.size(); ++k) {
     const uint8_t sym = p.symbols[k];
     out.put(codes[sym], p.code_lengths[sym]);
-    if (sym == 16 || sym == 17)
-      out.put(p.extras[k], sym == 16 ? 2 : 3);
-    else if (sym == 18)
-      out.put(p.extras[k], 7);
+    if (sym >= bitlen_repeat_previous)
+      out.put(p.extras[k], bitlen_run_bits[sym - bitlen_repeat_previous]);
   }
   std::memcpy(m_old, lengths, size_t(count));
   m_known = count;

@@ -4,6 +4,7 @@
 #include "cScore.h"
 
 #include "dsp.h"
+#include "runtime/marker_names.h"
 
 #include <algorithm>
 #include <cctype>
@@ -91,20 +92,11 @@ const std::vector<voice_info> &voices() {
   return table;
 }
 
-const char *const kEventNames[] = {"s100", "bd",  "bd0",  "bd1",   "bd-end", "fx1",   "fx2",
-                                   "clap", "sbd", "sbip", "snare", "szap",   "sclap", "snoise"};
-
 bool is_accent_name(const std::string &s) {
-  for (const char *n : kEventNames)
-    if (s == n)
-      return true;
-  return false;
+  return is_accent_kind(named_marker_kind(s.data(), s.size()));
 }
 
-bool is_scene_name(const std::string &s) {
-  return s.size() == 3 && s[0] == 's' && std::isdigit(static_cast<unsigned char>(s[1])) &&
-         std::isdigit(static_cast<unsigned char>(s[2])) && std::stoi(s.substr(1)) <= 10;
-}
+bool is_scene_name(const std::string &s) { return scene_marker_index(s.data(), s.size()) >= 0; }
 
 struct chord {
   int root = 0; // pitch class
@@ -150,7 +142,7 @@ public:
   }
 
   cScore run() {
-    score_.timeline.push_back({0, 0, "m_start", false, 1});
+    score_.timeline.push_back({0, 0, marker_kind_name(EV_M_START), false, 1});
     for (line_no_ = 0; line_no_ < lines_.size(); ++line_no_) {
       const auto &t = lines_[line_no_];
       if (t.empty())

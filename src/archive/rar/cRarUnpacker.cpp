@@ -5,38 +5,17 @@
 
 #include <cstring>
 
+#include "archive/rar/rar20_tables.h"
+
+using namespace rar20;
+
 namespace {
-
-// Length bases and extra bits, by long-match symbol - 270 and by repeat-length symbol.
-const uint8_t length_base[28] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  10,  12,  14,  16,  20,
-                                 24, 28, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224};
-const uint8_t length_bits[28] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2,
-                                 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5};
-
-// Distance bases and extra bits, by distance symbol.
-const uint32_t dist_base[48] = {
-    0,      1,      2,      3,      4,      6,      8,      12,     16,     24,     32,     48,
-    64,     96,     128,    192,    256,    384,    512,    768,    1024,   1536,   2048,   3072,
-    4096,   6144,   8192,   12288,  16384,  24576,  32768,  49152,  65536,  98304,  131072, 196608,
-    262144, 327680, 393216, 458752, 524288, 589824, 655360, 720896, 786432, 851968, 917504, 983040};
-const uint8_t dist_bits[48] = {0,  0,  0,  0,  1,  1,  2,  2,  3,  3,  4,  4,  5,  5,  6,  6,
-                               7,  7,  8,  8,  9,  9,  10, 10, 11, 11, 12, 12, 13, 13, 14, 14,
-                               15, 15, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16};
-
-// Length-2 matches at short distances, by symbol - 261.
-const uint8_t short_base[8] = {0, 4, 8, 16, 32, 64, 128, 192};
-const uint8_t short_bits[8] = {2, 2, 3, 4, 5, 6, 6, 6};
 
 // A match never copies more than 260 bytes, so flushing at this distance keeps the
 // unpack position from overtaking bytes not yet copied out.
 constexpr uint32_t flush_margin = 270;
 // Refill while a full iteration (at most about 8 bytes of input) can still follow.
 constexpr size_t refill_margin = 32;
-
-// Matches reaching far back are one or two bytes longer than their length code says.
-uint32_t far_match_bonus(uint32_t distance) {
-  return uint32_t(distance >= 0x2000) + uint32_t(distance >= 0x40000);
-}
 
 } // namespace
 
@@ -185,7 +164,7 @@ bool cRarUnpacker::read_tables() {
     skip_bits(2);
     table_size = audio_symbols * audio_.channels();
   } else {
-    table_size = main_symbols + dist_symbols + rep_symbols;
+    table_size = lz_table_size;
   }
 
   uint8_t bitlen_lengths[bitlen_symbols];
@@ -193,7 +172,7 @@ bool cRarUnpacker::read_tables() {
     bitlen_lengths[i] = uint8_t(get_bits(4));
   build_table(bitlen_table_, bitlen_lengths, bitlen_symbols);
 
-  uint8_t lengths[max_table_lengths];
+  uint8_t lengths[old_table_size];
   int i = 0;
   while (i < table_size) {
     if (!source_done_ && in_pos_ + refill_margin > in_end_)
@@ -201,20 +180,17 @@ bool cRarUnpacker::read_tables() {
     if (input_exhausted())
       return false;
     int code = decode(bitlen_table_);
-    if (code < 16) {
+    if (code < bitlen_repeat_previous) {
       lengths[i] = uint8_t((code + old_lengths_[i]) & 15);
       ++i;
-    } else if (code == 16) {
-      // Repeats the previous length; at the very start there is none, so zero.
-      uint32_t repeat = get_bits(2) + 3;
-      uint8_t previous = i > 0 ? lengths[i - 1] : 0;
-      while (repeat-- > 0 && i < table_size)
-        lengths[i++] = previous;
-    } else {
-      uint32_t repeat = code == 17 ? get_bits(3) + 3 : get_bits(7) + 11;
-      while (repeat-- > 0 && i < table_size)
-        lengths[i++] = 0;
+      continue;
     }
+    const int run = code - bitlen_repeat_previous;
+    uint32_t repeat = get_bits(bitlen_run_bits[run]) + bitlen_run_min[run];
+    // Repeats the previous length; at the very start there is none, so zero.
+    const uint8_t value = code == bitlen_repeat_previous && i > 0 ? lengths[i - 1] : 0;
+    while (repeat-- > 0 && i < table_size)
+      lengths[i++] = value;
   }
 
   if (audio_mode_) {
@@ -318,7 +294,7 @@ cRarUnpacker::result cRarUnpacker::unpack(read_fn read, void *context, uint32_t 
 
     if (audio_mode_) {
       int symbol = decode(audio_tables_[audio_.current()]);
-      if (symbol == 256) {
+      if (symbol == audio_new_tables) {
         if (!read_tables())
           dry = true;
         continue;
@@ -334,32 +310,32 @@ cRarUnpacker::result cRarUnpacker::unpack(read_fn read, void *context, uint32_t 
       --remaining_;
       continue;
     }
-    if (symbol > 269) {
-      int li = symbol - 270;
-      uint32_t length = length_base[li] + 3u + get_bits(length_bits[li]);
+    if (symbol >= sym_long) {
+      int li = symbol - sym_long;
+      uint32_t length = length_bases[li] + 3u + get_bits(length_bits[li]);
       int di = decode(dist_table_);
-      uint32_t distance = dist_base[di] + 1 + get_bits(dist_bits[di]);
-      copy_match(length + far_match_bonus(distance), distance);
+      uint32_t distance = distance_bases[di] + 1 + get_bits(distance_bits[di]);
+      copy_match(length + far_bonus(distance), distance);
       continue;
     }
-    if (symbol == 269) {
+    if (symbol == sym_new_tables) {
       if (!read_tables())
         dry = true;
       continue;
     }
-    if (symbol == 256) {
+    if (symbol == sym_repeat_last) {
       copy_match(last_length_, last_dist_);
       continue;
     }
-    if (symbol < 261) {
-      uint32_t distance = old_dist_[(old_dist_ptr_ - uint32_t(symbol - 256)) & 3];
+    if (symbol < sym_short) {
+      uint32_t distance = old_dist_[(old_dist_ptr_ - uint32_t(symbol - sym_repeat_last)) & 3];
       int li = decode(rep_table_);
-      uint32_t length = length_base[li] + 2u + get_bits(length_bits[li]);
-      copy_match(length + uint32_t(distance >= 0x101) + far_match_bonus(distance), distance);
+      uint32_t length = length_bases[li] + 2u + get_bits(length_bits[li]);
+      copy_match(length + ring_bonus(distance), distance);
       continue;
     }
-    int si = symbol - 261;
-    copy_match(2, short_base[si] + 1 + get_bits(short_bits[si]));
+    int si = symbol - sym_short;
+    copy_match(2, short_bases[si] + 1 + get_bits(short_bits[si]));
   }
 
   // A table change right behind the member's last symbol belongs to the next member of a
@@ -369,7 +345,7 @@ cRarUnpacker::result cRarUnpacker::unpack(read_fn read, void *context, uint32_t 
       fill_input(false);
     if (in_end_ >= in_pos_ + 5) {
       int symbol = audio_mode_ ? decode(audio_tables_[audio_.current()]) : decode(main_table_);
-      if (symbol == (audio_mode_ ? 256 : 269))
+      if (symbol == (audio_mode_ ? audio_new_tables : sym_new_tables))
         read_tables();
     }
   }

@@ -5,13 +5,14 @@
 #pragma once
 
 #include "archive/rar/cRarAudioModel.h"
+#include "archive/rar/rar20_tables.h"
 
 #include <cstddef>
 #include <cstdint>
 
 class cRarUnpacker {
 public:
-  static constexpr uint32_t window_size = 0x100000;
+  static constexpr uint32_t window_size = rar20::window_size;
   static constexpr uint32_t window_mask = window_size - 1;
 
   // Reads up to count packed bytes of the current member into buffer; returns the
@@ -46,13 +47,7 @@ private:
   static constexpr int quick_bits = 10;
   static constexpr size_t in_capacity = 0x2000;
   static constexpr size_t in_padding = 64;
-  static constexpr int max_symbols = 298;
-  static constexpr int main_symbols = 298;
-  static constexpr int dist_symbols = 48;
-  static constexpr int rep_symbols = 28;
-  static constexpr int bitlen_symbols = 19;
-  static constexpr int audio_symbols = 257;
-  static constexpr int max_table_lengths = audio_symbols * 4;
+  static constexpr int max_symbols = rar20::main_symbols;
 
   struct decode_table {
     uint32_t limit[17];     // left-justified end of the codes of each length
@@ -106,8 +101,8 @@ private:
   decode_table dist_table_;
   decode_table rep_table_;
   decode_table bitlen_table_;
-  decode_table audio_tables_[4];
-  uint8_t old_lengths_[max_table_lengths];
+  decode_table audio_tables_[rar20::max_channels];
+  uint8_t old_lengths_[rar20::old_table_size];
 
   uint32_t old_dist_[4];
   uint32_t old_dist_ptr_ = 0;
