@@ -3,6 +3,7 @@
 #include "archive/rar/unrarlib.h"
 
 #include "archive/rar_test_builder.h"
+#include "support/shared_data.h"
 
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
@@ -96,7 +97,10 @@ struct expected_member {
   const char *md5;
 };
 
-class RealArchive : public ::testing::TestWithParam<expected_member> {};
+class RealArchive : public ::testing::TestWithParam<expected_member> {
+protected:
+  void SetUp() override { SKIP_WITHOUT_SHARED_FOLDER(testdata); }
+};
 
 TEST_P(RealArchive, ExtractsTheListedBytes) {
   const expected_member &e = GetParam();
@@ -124,6 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
                                       "deee49f6be4f9078e25ea6bf38d2fc74"}));
 
 TEST(RealArchiveFailures, ReportEachExpectedFailureWithoutData) {
+  SKIP_WITHOUT_SHARED_FOLDER(testdata);
   struct failing {
     const char *archive, *member, *password;
   } cases[] = {
@@ -151,6 +156,7 @@ TEST(RealArchiveFailures, ReportEachExpectedFailureWithoutData) {
 }
 
 TEST(RealArchiveFailures, SplitMemberUnpacksCorrectlyUntilItsDataEnds) {
+  SKIP_WITHOUT_SHARED_FOLDER(testdata);
   // The first volume holds 9866 packed bytes of a 45056-byte executable; the same file
   // is TEST.EXE of Rar15.rar, whose first 20000 bytes have this CRC-32 (checked with unar).
   std::vector<uint8_t> out;
@@ -162,6 +168,7 @@ TEST(RealArchiveFailures, SplitMemberUnpacksCorrectlyUntilItsDataEnds) {
 }
 
 TEST(RealArchiveListing, ListsMembersWithTheirHeaders) {
+  SKIP_WITHOUT_SHARED_FOLDER(testdata);
   rar_archive_info info;
   ASSERT_EQ(rar_status::ok, rar_list_file((testdata + "Rar15.rar").c_str(), info));
   ASSERT_EQ(5u, info.members.size());
@@ -181,6 +188,7 @@ TEST(RealArchiveListing, ListsMembersWithTheirHeaders) {
 }
 
 TEST(RealArchiveListing, ExtractAllHandsOverEveryMemberWithItsOwnStatus) {
+  SKIP_WITHOUT_SHARED_FOLDER(testdata);
   std::vector<std::pair<std::string, rar_status>> seen;
   std::string joined;
   ASSERT_EQ(rar_status::ok,
@@ -528,6 +536,7 @@ TEST(DebugLog, SomethingAlreadyUnderItsNameIsLeftAlone) {
 // ------------------------------------------------------------------ library state
 
 TEST(LibraryState, EveryCallStartsAfresh) {
+  SKIP_WITHOUT_SHARED_FOLDER(testdata);
   // A failure with a password and an open stream must not leak into the next call.
   auto good = archive({member::stored("x", "clean")});
   std::vector<uint8_t> out;
