@@ -1,6 +1,9 @@
-// Reads a whole file into memory (see file_bytes.h). The announced size is read in
-// one go; files that announce none, such as pipes, are read to their end in chunks.
+// Reads a whole file into memory (see file_bytes.h). A regular file's size comes from
+// fstat and is read in one go; other streams, such as pipes, are read to their end in
+// chunks. A folder opens as a stream on Linux but is no file: it counts as not opening.
 #include "assets/file_bytes.h"
+
+#include <sys/stat.h>
 
 #include <cstdio>
 
@@ -9,13 +12,14 @@ bool read_file_bytes(const std::string &path, std::vector<char> &out) {
   FILE *f = std::fopen(path.c_str(), "rb");
   if (!f)
     return false;
-  if (std::fseek(f, 0, SEEK_END) == 0) {
-    const long size = std::ftell(f);
-    std::rewind(f);
-    if (size > 0) {
-      out.resize(static_cast<size_t>(size));
-      out.resize(std::fread(out.data(), 1, out.size(), f));
-    }
+  struct stat st;
+  if (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
+    std::fclose(f);
+    return false;
+  }
+  if (S_ISREG(st.st_mode) && st.st_size > 0) {
+    out.resize(static_cast<size_t>(st.st_size));
+    out.resize(std::fread(out.data(), 1, out.size(), f));
   }
   char chunk[1 << 16];
   size_t got;

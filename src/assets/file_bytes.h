@@ -6,5 +6,5 @@
 #include <vector>
 
 // Replaces out with the bytes of the file at path (used as given); false, with out
-// empty, when the file does not open.
+// empty, when the file does not open or is a folder.
 bool read_file_bytes(const std::string &path, std::vector<char> &out);

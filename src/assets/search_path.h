@@ -10,7 +10,8 @@
 void add_search_dir(std::string dir);
 // Removes the last entry; nothing happens when the path is empty.
 void pop_search_dir();
-// Absolute path of the first entry+name that opens for reading, or "".
+// Absolute path of the first entry+name that is a regular file and opens for
+// reading, or "".
 std::string find_in_search_path(const std::string &name);
 
 // The current entries, first to last (for diagnostics and tests).

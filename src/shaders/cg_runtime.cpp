@@ -101,6 +101,8 @@ struct layer_state {
   std::set<cg_parameter_record *> parameters;
   cg_program_record *bound_vertex = nullptr;
   cg_program_record *bound_fragment = nullptr;
+  // A vertex program bound since the last fragment program: the pair is not complete.
+  bool fragment_pending = false;
   bool vertex_enabled = false;
   bool fragment_enabled = false;
   GLuint current_program = 0;
@@ -388,8 +390,6 @@ void upload(const cg_parameter_record *param, GLint location) {
 }
 
 bool varyings_match(const cg_program_record *v, const cg_program_record *f) {
-  if (!v || !f)
-    return true;
   for (const auto &entry : f->varyings) {
     auto it = v->varyings.find(entry.first);
     if (it == v->varyings.end() || it->second != entry.second)
@@ -410,7 +410,7 @@ void use_program(GLuint program, linked_pair *pair) {
 }
 
 linked_pair *link_pair(cg_program_record *v, cg_program_record *f) {
-  cg_context_record *ctx = v ? v->context : f->context;
+  cg_context_record *ctx = v->context;
   pair_key key(v, f);
   auto found = ctx->pairs.find(key);
   if (found != ctx->pairs.end())
@@ -418,10 +418,8 @@ linked_pair *link_pair(cg_program_record *v, cg_program_record *f) {
   glsl_entries &g = state().gl;
   linked_pair &pair = ctx->pairs[key];
   pair.program = g.create_program();
-  if (v)
-    g.attach_shader(pair.program, v->shader);
-  if (f)
-    g.attach_shader(pair.program, f->shader);
+  g.attach_shader(pair.program, v->shader);
+  g.attach_shader(pair.program, f->shader);
   g.link_program(pair.program);
   GLint status = 0;
   g.get_program_iv(pair.program, GL_LINK_STATUS, &status);
@@ -435,8 +433,6 @@ linked_pair *link_pair(cg_program_record *v, cg_program_record *f) {
   if (!log.empty())
     ctx->listing = log;
   for (cg_program_record *p : {v, f}) {
-    if (!p)
-      continue;
     for (const auto &param : p->parameters)
       pair.locations.emplace_back(param.get(),
                                   g.get_uniform_location(pair.program, param->name.c_str()));
@@ -444,14 +440,17 @@ linked_pair *link_pair(cg_program_record *v, cg_program_record *f) {
   return &pair;
 }
 
-// Puts the pair of bound programs whose profiles are enabled into use.
+// Puts the bound pair into use once it is complete: both profiles enabled, and a
+// fragment program bound after the vertex program, as shaders bind them. Anything
+// less is fixed function; linking it would cost a link per intermediate state and
+// some drivers refuse a fragment program alone.
 void refresh() {
   layer_state &s = state();
   if (!s.resolved)
     return;
   cg_program_record *v = s.vertex_enabled ? s.bound_vertex : nullptr;
-  cg_program_record *f = s.fragment_enabled ? s.bound_fragment : nullptr;
-  if ((!v && !f) || !varyings_match(v, f)) {
+  cg_program_record *f = s.fragment_enabled && !s.fragment_pending ? s.bound_fragment : nullptr;
+  if (!v || !f || !varyings_match(v, f)) {
     use_program(0, nullptr);
     return;
   }
@@ -741,10 +740,14 @@ void cgGLBindProgram(CGprogram program) {
     raise(CG_PROGRAM_NOT_LOADED_ERROR);
     return;
   }
-  if (program->stage == GL_VERTEX_SHADER)
-    state().bound_vertex = program;
-  else
-    state().bound_fragment = program;
+  layer_state &s = state();
+  if (program->stage == GL_VERTEX_SHADER) {
+    s.bound_vertex = program;
+    s.fragment_pending = true;
+  } else {
+    s.bound_fragment = program;
+    s.fragment_pending = false;
+  }
   refresh();
 }
 

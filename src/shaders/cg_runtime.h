@@ -9,14 +9,15 @@
 //   and shading language 1.20 or newer; VP20, FP30 and FP20 additionally need
 //   the GL extension their name comes from (GL_NV_vertex_program,
 //   GL_NV_fragment_program, GL_NV_register_combiners).
-// - A program is one compiled shader object of its profile's stage. The
-//   vertex and fragment programs bound while their profiles are enabled are
-//   linked into one GL program on first use; linked pairs are cached per
-//   context. With only one profile enabled the other stage stays
-//   fixed-function. A pair whose fragment program declares a varying that the
-//   vertex program does not declare with the same type is never linked (it
-//   arises only transiently, between binding the vertex and the fragment
-//   program of the next pair): drawing then falls back to fixed function.
+// - A program is one compiled shader object of its profile's stage. Only
+//   complete pairs are linked into a GL program, on first use, and cached per
+//   context: both profiles enabled, and a fragment program bound after the
+//   last vertex program (shaders bind the vertex program, then the fragment
+//   program). Anything less (one profile enabled, one program bound, a new
+//   vertex program still waiting for its fragment program) draws with fixed
+//   function, without an error. A pair whose fragment program declares a
+//   varying that the vertex program does not declare with the same type is
+//   never linked either: drawing falls back to fixed function.
 // - Parameters are the uniforms a program's source declares. Values set on a
 //   parameter are kept and sent whenever a pair holding its program is in use.
 //   A zero parameter handle is accepted and ignored (callers keep zero

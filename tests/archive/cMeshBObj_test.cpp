@@ -421,6 +421,23 @@ TEST_F(BObjFiles, ConverterOutputLoadsToTheArraysOfTheObjPipeline) {
   expect_same_mesh(obj, solid);
 }
 
+TEST_F(BObjFiles, ConverterStepsOverAMaterialLibraryThatIsAFolder) {
+  std::string obj = kObj;
+  obj.replace(obj.find("two.mtl"), 7, "folder.mtl");
+  write("corner.obj", obj);
+  fs::create_directories(dir_ / "folder.mtl");
+  ASSERT_EQ(0, run(std::string("'") + BOBJCONV_TOOL + "' corner.obj corner.bobj"));
+  std::ifstream log(dir_ / "run.log");
+  const std::string said((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+  EXPECT_NE(said.find("## ERROR: Couldn't open " + (dir_ / "folder.mtl").string() + "\n"),
+            std::string::npos)
+      << said;
+  cMeshBObj mesh;
+  mesh.load("corner.bobj");
+  EXPECT_EQ(mesh.indices.size(), 12u);
+  EXPECT_TRUE(mesh.materials.empty());
+}
+
 TEST_F(BObjFiles, ConverterRefusesWhatItCannotRead) {
   EXPECT_NE(0, run(std::string("'") + BOBJCONV_TOOL + "' missing.obj out.bobj"));
   EXPECT_NE(0, run(std::string("'") + BOBJCONV_TOOL + "'"));

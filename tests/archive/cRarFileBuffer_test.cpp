@@ -3,6 +3,7 @@
 #include "assets/cRarFileBuffer.h"
 
 #include "assets/search_path.h"
+#include "support/shared_data.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +27,7 @@ TEST(RarFileBuffer, UnusedHolderIsEmpty) {
 }
 
 TEST(RarFileBuffer, ExtractsAMemberOfAnArchiveFoundOnTheSearchPath) {
+  SKIP_WITHOUT_SHARED_FOLDER(testdata);
   on_search_path path;
   std::string archive = find_in_search_path("rar202-comment-nopsw.rar");
   ASSERT_FALSE(archive.empty());
@@ -44,6 +46,7 @@ TEST(RarFileBuffer, ExtractsAMemberOfAnArchiveFoundOnTheSearchPath) {
 }
 
 TEST(RarFileBuffer, ResetForgetsTheBlockWithoutFreeingIt) {
+  SKIP_WITHOUT_SHARED_FOLDER(testdata);
   on_search_path path;
   cRarFileBuffer holder;
   ASSERT_EQ(0, holder.extract_from_archive("file.txt", find_in_search_path("rar2-unix-owner.rar")));
@@ -58,6 +61,7 @@ TEST(RarFileBuffer, ResetForgetsTheBlockWithoutFreeingIt) {
 }
 
 TEST(RarFileBuffer, MembersThatDoNotUnpackReportOne) {
+  SKIP_WITHOUT_SHARED_FOLDER(testdata);
   on_search_path path;
   cRarFileBuffer holder;
   EXPECT_EQ(1, holder.extract_from_archive("no such member",

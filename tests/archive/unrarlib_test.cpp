@@ -3,6 +3,7 @@
 #include "archive/rar/unrarlib.h"
 
 #include "archive/rar_test_builder.h"
+#include "support/shared_data.h"
 
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
@@ -11,23 +12,28 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace rar_test;
 
 namespace {
 
-// Every test process logs into a private temporary directory, so parallel test
-// processes never share (or truncate) one log file.
+// Each test process (death-test children included) logs into one private temporary
+// directory, removed at the end, so no run leaves logs behind.
 class private_tmp : public ::testing::Environment {
 public:
   private_tmp() {
+    if (std::getenv("UNRAR_TEST_TMP")) // a death-test child: the parent removes it
+      return;
     char tmpl[] = "/tmp/unrar_test_XXXXXX";
     if (char *dir = mkdtemp(tmpl)) {
       dir_ = dir;
       setenv("TMPDIR", dir, 1);
+      setenv("UNRAR_TEST_TMP", dir, 1);
     }
   }
   // Not in the destructor: a death test's child runs that at its exit.
@@ -91,7 +97,10 @@ struct expected_member {
   const char *md5;
 };
 
-class RealArchive : public ::testing::TestWithParam<expected_member> {};
+class RealArchive : public ::testing::TestWithParam<expected_member> {
+protected:
+  void SetUp() override { SKIP_WITHOUT_SHARED_FOLDER(testdata); }
+};
 
 TEST_P(RealArchive, ExtractsTheListedBytes) {
   const expected_member &e = GetParam();
@@ -119,6 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
                                       "deee49f6be4f9078e25ea6bf38d2fc74"}));
 
 TEST(RealArchiveFailures, ReportEachExpectedFailureWithoutData) {
+  SKIP_WITHOUT_SHARED_FOLDER(testdata);
   struct failing {
     const char *archive, *member, *password;
   } cases[] = {
@@ -146,6 +156,7 @@ TEST(RealArchiveFailures, ReportEachExpectedFailureWithoutData) {
 }
 
 TEST(RealArchiveFailures, SplitMemberUnpacksCorrectlyUntilItsDataEnds) {
+  SKIP_WITHOUT_SHARED_FOLDER(testdata);
   // The first volume holds 9866 packed bytes of a 45056-byte executable; the same file
   // is TEST.EXE of Rar15.rar, whose first 20000 bytes have this CRC-32 (checked with unar).
   std::vector<uint8_t> out;
@@ -157,6 +168,7 @@ TEST(RealArchiveFailures, SplitMemberUnpacksCorrectlyUntilItsDataEnds) {
 }
 
 TEST(RealArchiveListing, ListsMembersWithTheirHeaders) {
+  SKIP_WITHOUT_SHARED_FOLDER(testdata);
   rar_archive_info info;
   ASSERT_EQ(rar_status::ok, rar_list_file((testdata + "Rar15.rar").c_str(), info));
   ASSERT_EQ(5u, info.members.size());
@@ -176,6 +188,7 @@ TEST(RealArchiveListing, ListsMembersWithTheirHeaders) {
 }
 
 TEST(RealArchiveListing, ExtractAllHandsOverEveryMemberWithItsOwnStatus) {
+  SKIP_WITHOUT_SHARED_FOLDER(testdata);
   std::vector<std::pair<std::string, rar_status>> seen;
   std::string joined;
   ASSERT_EQ(rar_status::ok,
@@ -429,42 +442,101 @@ TEST(StoredMembers, FileAndMemoryReadersAgree) {
 
 // ------------------------------------------------------------------ debug log
 
-TEST(DebugLog, GoesToTheTemporaryDirectoryWithItsHeaderAndMessages) {
-  c_result r;
-  get_from(r, archive({member::stored("x", "x")}), "log_probe_member");
-  std::string path = rar_debug_log_path();
-  EXPECT_EQ((fs::temp_directory_path() / "debug_unrar.txt").string(), path);
-  std::string log = read_text(path);
-  EXPECT_EQ(0u, log.find("Debug log of Darvix's RARFileLib\n~^~~~~~~~~~~~~~~~~~~~~~~~~~~~~~^~\n"
-                         "(executable compiled on "));
-  EXPECT_NE(std::string::npos,
-            log.find("Extracting >log_probe_member< from >(memory)< (password is >(null)<)..."));
-  EXPECT_NE(std::string::npos, log.find("Error - couldn't extract >log_probe_member< and "
-                                        "allocated 0 Bytes of unused memory!"));
-  EXPECT_NE(std::string::npos, log.find(" ms (line "));
-  EXPECT_NE(std::string::npos, log.find(" in unrarlib):\n              - "));
-  // Nothing lands in the working directory under the Windows name.
-  EXPECT_FALSE(fs::exists("C:\\temp\\debug_unrar.txt"));
-  EXPECT_FALSE(fs::exists("C:/temp/debug_unrar.txt"));
+// The log starts once per process, at the first call: each of these checks runs in a
+// process of its own, whatever ran before it. An empty result is a pass.
+void in_fresh_process(const std::function<std::string()> &check) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        const std::string failures = check();
+        std::fputs(failures.c_str(), stderr);
+        std::exit(failures.empty() ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+std::string unless(bool ok, const std::string &failure) { return ok ? "" : failure + "\n"; }
+
+std::string own_log_name() {
+  return (fs::temp_directory_path() / ("debug_unrar." + std::to_string(getpid()) + ".txt"))
+      .string();
+}
+
+TEST(DebugLog, HasANameOfItsOwnInTheTemporaryDirectoryWithItsHeaderAndMessages) {
+  in_fresh_process([] {
+    c_result r;
+    get_from(r, archive({member::stored("x", "x")}), "log_probe_member");
+    const std::string path = rar_debug_log_path();
+    const std::string log = read_text(path);
+    return unless(path == own_log_name(), "log at " + path + ", not " + own_log_name()) +
+           unless(log.find("Debug log of Darvix's RARFileLib\n~^~~~~~~~~~~~~~~~~~~~~~~~~~~~~~^~\n"
+                           "(executable compiled on ") == 0,
+                  "no header:\n" + log) +
+           unless(log.find("Extracting >log_probe_member< from >(memory)< (password is "
+                           ">(null)<)...") != std::string::npos,
+                  "no request line") +
+           unless(log.find("Error - couldn't extract >log_probe_member< and allocated 0 Bytes "
+                           "of unused memory!") != std::string::npos,
+                  "no failure line") +
+           unless(log.find(" ms (line ") != std::string::npos &&
+                      log.find(" in unrarlib):\n              - ") != std::string::npos,
+                  "no message frame") +
+           unless(!fs::exists("C:\\temp\\debug_unrar.txt") &&
+                      !fs::exists("C:/temp/debug_unrar.txt"),
+                  "a log under the Windows name");
+  });
 }
 
 TEST(DebugLog, CanBeSwitchedOff) {
-  // Each test may run in a process of its own: the first call starts the log.
-  c_result first;
-  get_from(first, archive({}), "audible_member_name");
-  std::string path = rar_debug_log_path();
-  ASSERT_FALSE(path.empty());
-  ASSERT_NE(std::string::npos, read_text(path).find("audible_member_name"));
-  rar_set_debug_log(false);
-  c_result r;
-  get_from(r, archive({}), "silent_member_name");
-  rar_set_debug_log(true);
-  EXPECT_EQ(std::string::npos, read_text(path).find("silent_member_name"));
+  in_fresh_process([] {
+    c_result first, silent;
+    get_from(first, archive({}), "audible_member_name");
+    const std::string path = rar_debug_log_path();
+    rar_set_debug_log(false);
+    get_from(silent, archive({}), "silent_member_name");
+    rar_set_debug_log(true);
+    const std::string log = read_text(path);
+    return unless(!path.empty(), "no log") +
+           unless(log.find("audible_member_name") != std::string::npos, "first call not logged") +
+           unless(log.find("silent_member_name") == std::string::npos, "logged while off");
+  });
+}
+
+TEST(DebugLog, PasswordsAreMasked) {
+  in_fresh_process([] {
+    c_result r;
+    get_from(r, archive({member::stored("x", "x")}), "x", "open sesame");
+    const std::string log = read_text(rar_debug_log_path());
+    return unless(log.find("(password is >********<)") != std::string::npos, "no mask:\n" + log) +
+           unless(log.find("open sesame") == std::string::npos, "the password is in the log");
+  });
+}
+
+// Whatever someone left under the log's name beforehand is neither followed nor
+// written: the process goes without a log.
+TEST(DebugLog, SomethingAlreadyUnderItsNameIsLeftAlone) {
+  for (const bool as_link : {true, false}) {
+    SCOPED_TRACE(as_link ? "a link" : "a file");
+    in_fresh_process([as_link] {
+      const std::string victim = (fs::temp_directory_path() / "victim.txt").string();
+      std::ofstream(victim) << "precious";
+      if (as_link)
+        fs::create_symlink(victim, own_log_name());
+      else
+        std::ofstream(own_log_name()) << "precious";
+      c_result r;
+      get_from(r, archive({}), "planted");
+      return unless(rar_debug_log_path().empty(), "logging to " + rar_debug_log_path()) +
+             unless(read_text(victim) == "precious", "the target was written") +
+             unless(read_text(own_log_name()) == "precious", "the file was written");
+    });
+  }
 }
 
 // ------------------------------------------------------------------ library state
 
 TEST(LibraryState, EveryCallStartsAfresh) {
+  SKIP_WITHOUT_SHARED_FOLDER(testdata);
   // A failure with a password and an open stream must not leak into the next call.
   auto good = archive({member::stored("x", "clean")});
   std::vector<uint8_t> out;

@@ -149,13 +149,19 @@ TEST(MtlLoader, TooLongLineEndsReadingSilently) {
 }
 
 TEST(MtlLoader, UnopenableFileLeavesAnEmptyList) {
-  cMtlLoader l;
-  l.materials.emplace_back("stale");
-  testing::internal::CaptureStderr();
-  l.load("/nonexistent/folder/none.mtl");
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "## ERROR: Couldn't open /nonexistent/folder/none.mtl\n");
-  EXPECT_TRUE(l.materials.empty());
+  asset_test::scratch_dir dir("mtl_unopenable");
+  dir.write("folder.mtl/inside.txt", "x");
+  // A folder opens as a stream on Linux, but it is no file to read.
+  for (const std::string &path :
+       {std::string("/nonexistent/folder/none.mtl"), dir.path() + "/folder.mtl", dir.path()}) {
+    SCOPED_TRACE(path);
+    cMtlLoader l;
+    l.materials.emplace_back("stale");
+    testing::internal::CaptureStderr();
+    l.load(path);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "## ERROR: Couldn't open " + path + "\n");
+    EXPECT_TRUE(l.materials.empty());
+  }
 }
 
 TEST(MtlLoader, LoadReadsAFileAndReplacesTheList) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "asset_test_files.h"
+#include "assets/cMeshObj.h"
 #include "assets/cMtlLoader.h"
 
 namespace {
@@ -298,6 +299,27 @@ TEST(ObjFiles, LoadFileFindsTheFileAndItsMaterialsBesideIt) {
   EXPECT_EQ(loader.faces.at(0).material, 1);
 }
 
+TEST(ObjFiles, AFolderNamedByMtllibIsReportedAndLoadingGoesOn) {
+  asset_test::scratch_dir dir("objfolder");
+  dir.write("m.obj", "mtllib looks_like.mtl\nmtllib real.mtl\nv 0 0 0\nusemtl b\nf 1 1 1\n");
+  dir.write("looks_like.mtl/inside.txt", "x");
+  dir.write("real.mtl", "newmtl b\n");
+  asset_test::clear_search_path();
+  add_search_dir(dir.path());
+  cObjLoader loader;
+  loader.set_fatal_policy(cObjLoader::fatal_policy::mark_failed);
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  loader.load_file("m.obj");
+  const std::string err = testing::internal::GetCapturedStderr();
+  testing::internal::GetCapturedStdout();
+  asset_test::clear_search_path();
+  EXPECT_EQ(err, "## ERROR: Couldn't open " + dir.path() + "/looks_like.mtl\n");
+  EXPECT_FALSE(loader.failed());
+  ASSERT_EQ(loader.materials.size(), 1u);
+  EXPECT_EQ(loader.faces.at(0).material, 0);
+}
+
 TEST(ObjFiles, MissingFileIsFatal) {
   asset_test::clear_search_path();
   cObjLoader loader;
@@ -310,6 +332,19 @@ TEST(ObjFiles, MissingFileIsFatal) {
   EXPECT_TRUE(contains(err, ": file was not found in path: none.obj\n")) << err;
   EXPECT_EXIT(cObjLoader().load_file("none.obj"), testing::ExitedWithCode(255),
               "file was not found in path: none.obj");
+}
+
+TEST(ObjFiles, FoldersAndEmptyNamesAreNotFoundAndFatal) {
+  asset_test::scratch_dir dir("objnames");
+  dir.write("folder.obj/inside.txt", "x");
+  asset_test::clear_search_path();
+  add_search_dir(dir.path());
+  EXPECT_EXIT(cObjLoader().load_file("folder.obj"), testing::ExitedWithCode(255),
+              "file was not found in path: folder.obj\n");
+  // A mesh loaded without a name asks the loader for "".
+  EXPECT_EXIT(cMeshObj().load(nullptr), testing::ExitedWithCode(255),
+              "file was not found in path: \n");
+  asset_test::clear_search_path();
 }
 
 } // namespace

@@ -63,6 +63,22 @@ TEST_F(SearchPath, FirstEntryHoldingTheFileWins) {
   EXPECT_EQ(find_in_search_path("nowhere.txt"), "");
 }
 
+TEST_F(SearchPath, OnlyRegularFilesAreFound) {
+  scratch_dir dir("folders");
+  dir.write("first/shared.obj/inside.txt", "a folder named like the file");
+  dir.write("second/shared.obj", "v 0 0 0\n");
+  dir.write("first/only_a_folder/inside.txt", "x");
+  add_search_dir(dir.path() + "/first");
+  add_search_dir(dir.path() + "/second");
+  const std::string shared = find_in_search_path("shared.obj");
+  EXPECT_EQ(std::filesystem::path(shared).parent_path().filename(), "second");
+  // An empty name would name the entry itself.
+  for (const char *name : {"only_a_folder", "", ".", "only_a_folder/"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(find_in_search_path(name), "");
+  }
+}
+
 TEST_F(SearchPath, RelativeSubfolderNamesAndAbsoluteResults) {
   scratch_dir dir("relative");
   dir.write("data/models/sub/mesh.obj", "v 1 2 3\n");

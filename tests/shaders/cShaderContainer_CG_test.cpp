@@ -151,6 +151,36 @@ TEST_F(Container, EveryShowShaderCompilesWithoutWarningsAndBinds) {
   }
 }
 
+// Scenes bind, switch and unbind in every order; each pair is linked the first time it
+// is bound and never a half or mixed pair on the way.
+TEST(ContainerLinks, EachShowPairIsLinkedOnceAndNothingElse) {
+  cShaderContainer_CG fresh;
+  testing::internal::CaptureStdout();
+  fresh.init();
+  testing::internal::GetCapturedStdout();
+  harness::add_show_shaders(fresh);
+  std::vector<std::string> names;
+  for (const auto &entry : fresh.shaders)
+    names.push_back(entry.first);
+  int bound = 0;
+  for (const std::string &name : names) { // switching straight from one to the next
+    fresh.bind(name);
+    EXPECT_NE(cg_layer_current_gl_program(), 0u) << name;
+    EXPECT_EQ(cg_layer_linked_pair_count(fresh.context), ++bound) << name;
+  }
+  for (auto it = names.rbegin(); it != names.rend(); ++it) { // with unbinds between
+    fresh.unbind();
+    EXPECT_EQ(cg_layer_current_gl_program(), 0u);
+    fresh.bind(*it);
+    EXPECT_NE(cg_layer_current_gl_program(), 0u) << *it;
+  }
+  for (size_t i = 0; i < names.size(); ++i) // back and forth
+    fresh.bind(names[i % 2 ? 0 : names.size() - 1]);
+  fresh.unbind();
+  EXPECT_EQ(cg_layer_linked_pair_count(fresh.context), int(names.size()));
+  EXPECT_EQ(cgGetError(), CG_NO_ERROR);
+}
+
 TEST_F(Container, UnknownNamesWarnWithTheirLineAndKeepTheCurrentShader) {
   box().bind("xray_shader");
   const GLuint xray = cg_layer_current_gl_program();

@@ -203,34 +203,61 @@ TEST_F(Layer, PairsLinkOnceAndProfilesSwitchToFixedFunction) {
   EXPECT_EQ(cg_layer_current_gl_program(), 0u);
   glGetIntegerv(GL_CURRENT_PROGRAM, &in_use);
   EXPECT_EQ(in_use, 0);
-  // Every intermediate state of one on/off cycle is linked by now.
-  const int pairs = cg_layer_linked_pair_count(context);
+  EXPECT_EQ(cg_layer_linked_pair_count(context), 1) << "only the complete pair links";
 
   use(v, f);
   EXPECT_EQ(cg_layer_current_gl_program(), linked) << "the cached pair is used again";
   off();
-  EXPECT_EQ(cg_layer_linked_pair_count(context), pairs);
+  EXPECT_EQ(cg_layer_linked_pair_count(context), 1);
+  EXPECT_TRUE(g_errors.empty());
+}
+
+// Each step of a container's bind, unbind and switch that leaves a stage without its
+// program: drawing falls back to fixed function, nothing is linked, nothing reported.
+TEST_F(Layer, HalfPairsFallBackToFixedFunctionWithoutLinking) {
+  CGprogram v = make(vertex_a, CG_PROFILE_ARBVP1);
+  CGprogram f = make(fragment_a, CG_PROFILE_ARBFP1);
+  CGprogram v2 = make(vertex_a, CG_PROFILE_ARBVP1);
+  const auto expect_fixed = [&](const char *step, int pairs) {
+    EXPECT_EQ(cg_layer_current_gl_program(), 0u) << step;
+    EXPECT_EQ(cg_layer_linked_pair_count(context), pairs) << step;
+  };
+  cgGLEnableProfile(CG_PROFILE_ARBVP1);
+  cgGLEnableProfile(CG_PROFILE_ARBFP1);
+  expect_fixed("profiles on, nothing bound", 0);
+  cgGLBindProgram(v);
+  expect_fixed("vertex program without a fragment program", 0);
+  cgGLBindProgram(f);
+  EXPECT_NE(cg_layer_current_gl_program(), 0u);
+  EXPECT_EQ(cg_layer_linked_pair_count(context), 1);
+  cgGLDisableProfile(CG_PROFILE_ARBVP1);
+  expect_fixed("fragment profile alone", 1);
+  cgGLEnableProfile(CG_PROFILE_ARBVP1);
+  cgGLDisableProfile(CG_PROFILE_ARBFP1);
+  expect_fixed("vertex profile alone", 1);
+  cgGLEnableProfile(CG_PROFILE_ARBFP1);
+  cgGLBindProgram(v2);
+  expect_fixed("a new vertex program still waiting for its fragment program", 1);
+  cgGLBindProgram(f);
+  EXPECT_NE(cg_layer_current_gl_program(), 0u);
+  EXPECT_EQ(cg_layer_linked_pair_count(context), 2);
   EXPECT_TRUE(g_errors.empty());
 }
 
 TEST_F(Layer, MismatchedVaryingsAreNeverLinkedAndNoError) {
   CGprogram v = make(vertex_a, CG_PROFILE_ARBVP1);
   CGprogram f = make(fragment_other, CG_PROFILE_ARBFP1);
-  cgGLBindProgram(v);
-  cgGLBindProgram(f);
-  cgGLEnableProfile(CG_PROFILE_ARBVP1);
-  EXPECT_NE(cg_layer_current_gl_program(), 0u) << "the vertex program alone links";
-  const int before = cg_layer_linked_pair_count(context);
-  cgGLEnableProfile(CG_PROFILE_ARBFP1);
+  use(v, f);
   EXPECT_EQ(cg_layer_current_gl_program(), 0u);
-  EXPECT_EQ(cg_layer_linked_pair_count(context), before);
+  EXPECT_EQ(cg_layer_linked_pair_count(context), 0);
   EXPECT_TRUE(g_errors.empty());
 }
 
 TEST_F(Layer, LinkFailureReportsOnceWithTheLinkersListing) {
+  CGprogram v = make(vertex_a, CG_PROFILE_ARBVP1);
   CGprogram f = make(unlinkable, CG_PROFILE_ARBFP1);
   ASSERT_NE(f, nullptr);
-  use(nullptr, f);
+  use(v, f);
   ASSERT_EQ(g_errors.size(), 1u);
   EXPECT_EQ(g_errors[0], CG_PROGRAM_LINK_ERROR);
   ASSERT_NE(cgGetLastListing(context), nullptr);
@@ -314,8 +341,7 @@ TEST_F(Layer, DestroyingABoundProgramFallsBackAndStaleHandlesAreErrors) {
   cgDestroyProgram(f);
   EXPECT_LT(cg_layer_linked_pair_count(context), pairs);
   EXPECT_TRUE(g_errors.empty());
-  // Vertex program alone now, fragment stage fixed-function.
-  EXPECT_NE(cg_layer_current_gl_program(), 0u);
+  EXPECT_EQ(cg_layer_current_gl_program(), 0u) << "a half pair is fixed function";
   cgDestroyProgram(f);
   ASSERT_EQ(g_errors.size(), 1u);
   EXPECT_EQ(g_errors[0], CG_INVALID_PROGRAM_HANDLE_ERROR);

@@ -228,10 +228,9 @@ void scene2_state(GLuint scale, const float clear[4], float fog_end) {
   const float l = std::sqrt(0.2f * 0.2f * 2 + 1);
   const float up[3] = {0.2f / l, 0.2f / l, 1 / l};
   perspective_camera(90, 1, 250, eye, centre, up);
-  // The scene sets no material: the one scene 1 leaves stays in force and
-  // must not colour the x-ray.
-  const float orange[4] = {1.0f, 0.5803922f, 0.0235294f, 1.0f}, shine[4] = {0, 0, 0, 1};
-  set_material(orange, shine, 75);
+  // The scene's material every frame: it tints the x-ray.
+  const float cyan[4] = {0.46666667f, 0.8784314f, 1, 1}, black[4] = {0, 0, 0, 1};
+  set_material(cyan, black, 75);
 }
 
 // --- scenes 4 and 7: textured, lit meshes ---
@@ -568,15 +567,18 @@ TEST_F(Programs, XrayBrightensAtTheSilhouetteThroughTheColourScale) {
   const Mesh ball = sphere(5.0f);
   const GLuint scale = keep(xray_scale());
   const float dark[4] = {0.15686275f, 0.21568628f, 0.27450982f, 1};
+  const auto draw_ball = [&] {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    box().bind("xray_shader");
+    glPushMatrix();
+    glScalef(3, 3, 3);
+    draw(ball);
+    glPopMatrix();
+    box().unbind();
+    return read_frame();
+  };
   scene2_state(scale, dark, 1000.0f);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  box().bind("xray_shader");
-  glPushMatrix();
-  glScalef(3, 3, 3);
-  draw(ball);
-  glPopMatrix();
-  box().unbind();
-  const auto f = read_frame();
+  const auto f = draw_ball();
   const Rgba bg = at(f, 2, 2);
   int left = 0, right = kWidth - 1; // the middle may be see-through
   while (left < kWidth - 1 && std::abs(at(f, left, 300).sum() - bg.sum()) <= 6)
@@ -589,9 +591,15 @@ TEST_F(Programs, XrayBrightensAtTheSilhouetteThroughTheColourScale) {
       << "brighter where the surface turns away";
   EXPECT_LT(std::abs(mean_sum(f, 400, 300, 3) - bg.sum()), 60)
       << "nearly transparent where it faces the viewer";
-  double tone[3];
-  mean_colour(f, bg, tone);
-  EXPECT_GT(tone[2], tone[0] + 20) << "the blue scale colours it, not the orange material";
+  // Near the rim the scale is pale, so the material's colour shows.
+  const Rgba cyan_rim = at(f, rim_x, 300);
+  EXPECT_GT(cyan_rim.b, cyan_rim.r + 40) << "the cyan material tints it";
+  glColor4f(1, 0.2f, 0.2f, 1);
+  EXPECT_LT(differing(draw_ball(), f), 20) << "the current colour leaves it alone";
+  const float orange[4] = {1.0f, 0.5803922f, 0.0235294f, 1.0f}, black[4] = {0, 0, 0, 1};
+  set_material(orange, black, 75);
+  const Rgba orange_rim = at(draw_ball(), rim_x, 300);
+  EXPECT_GT(orange_rim.r, orange_rim.b + 40) << "an orange material turns it orange";
 
   // The scene's look: nested shells in white fog.
   const Mesh shell = organic_sphere();

@@ -19,21 +19,26 @@
 
 namespace harness {
 
+// Registers the show's shaders in the show's order (the working directory is src/).
+inline void add_show_shaders(cShaderContainer_CG &box) {
+  box.add_shader<cShdBend>("bend_shader");
+  box.add_shader<cShdNormExt>("normext_shader");
+  box.add_shader<cShdXray>("xray_shader");
+  box.add_shader<cShdDStex>("sc04_dstex");
+  box.add_shader<cShdBacknorm>("scn06_backshader");
+  box.add_shader<cShdMorphDS>("s07_morph_shader");
+  box.add_shader<cShdDStex>("s07_dstex_shader");
+  box.add_shader<cShdDStex2L>("s07_dstex_2L_shader");
+  box.add_shader<cShdLightmap>("sc08_lm_shader");
+  box.add_shader<cShdEnvtex>("sc09_etex");
+}
+
 struct ShowShaders : testing::Environment {
   void SetUp() override {
     ASSERT_EQ(chdir(DEMO_SOURCE_DIR "/src"), 0);
     g_shader_container = new cShaderContainer_CG();
     g_shader_container->init();
-    g_shader_container->add_shader<cShdBend>("bend_shader");
-    g_shader_container->add_shader<cShdNormExt>("normext_shader");
-    g_shader_container->add_shader<cShdXray>("xray_shader");
-    g_shader_container->add_shader<cShdDStex>("sc04_dstex");
-    g_shader_container->add_shader<cShdBacknorm>("scn06_backshader");
-    g_shader_container->add_shader<cShdMorphDS>("s07_morph_shader");
-    g_shader_container->add_shader<cShdDStex>("s07_dstex_shader");
-    g_shader_container->add_shader<cShdDStex2L>("s07_dstex_2L_shader");
-    g_shader_container->add_shader<cShdLightmap>("sc08_lm_shader");
-    g_shader_container->add_shader<cShdEnvtex>("sc09_etex");
+    add_show_shaders(*g_shader_container);
   }
   void TearDown() override {
     delete g_shader_container;

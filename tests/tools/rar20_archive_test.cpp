@@ -372,4 +372,48 @@ TEST_F(Rar20Cli, FailuresGiveTheReaderReasonAndNonZeroStatus) {
   EXPECT_NE(out.find("usage"), std::string::npos);
 }
 
+// The reader finds the first of two members it cannot tell apart; the second would be
+// dead weight, so the packer refuses before writing anything.
+TEST_F(Rar20Cli, PackRefusesInputsThatShareAMemberName) {
+  const struct {
+    const char *first, *second;
+  } cases[] = {{"a/mesh.bobj", "b/mesh.bobj"}, {"a/mesh.bobj", "b/MESH.BOBJ"}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.second);
+    ASSERT_EQ(run("mkdir -p " + quote(dir / "a") + " " + quote(dir / "b")), 0);
+    ASSERT_TRUE(write_file(dir / c.first, make_text(100, 50)));
+    ASSERT_TRUE(write_file(dir / c.second, make_text(100, 51)));
+    ASSERT_TRUE(write_file(dir / "b/other.txt", make_text(100, 52)));
+    const std::string archive = dir / "twice.rar";
+    int rc = 0;
+    const std::string out = tool("pack " + quote(archive) + " " + quote(dir / c.first) + " " +
+                                     quote(dir / "b/other.txt") + " " + quote(dir / c.second),
+                                 &rc);
+    EXPECT_NE(rc, 0);
+    EXPECT_NE(out.find("rar20: \"" + (dir / c.first) + "\" and \"" + (dir / c.second) +
+                       "\" would both be member \""),
+              std::string::npos)
+        << out;
+    EXPECT_FALSE(std::filesystem::exists(archive));
+    ASSERT_EQ(run("rm -rf " + quote(dir / "a") + " " + quote(dir / "b")), 0);
+  }
+}
+
+// Names over the reader's 259 bytes can only come from the library (file names stop at
+// 255 bytes): the packer keeps them whole, the reader lists them but never extracts them.
+TEST_F(Rar20Archive, MemberNamesOverTheReadersLimitAreListedButNeverExtracted) {
+  const std::string limit(259, 'n'), over = std::string(259, 'n') + ".bobj";
+  const std::vector<sMember> members = {{over, make_text(500, 60)}, {limit, make_text(500, 61)}};
+  const sPacked p = pack(dir, "long_names.rar", members, false, false);
+  rar_archive_info info;
+  ASSERT_EQ(rar_list_file(p.path.c_str(), info), rar_status::ok);
+  ASSERT_EQ(info.members.size(), 2u);
+  EXPECT_EQ(info.members[0].name, over);
+  EXPECT_TRUE(info.members[0].header_crc_ok);
+  bytes got;
+  EXPECT_EQ(rar_extract_file(p.path.c_str(), over.c_str(), nullptr, got), rar_status::bad_sizes);
+  EXPECT_EQ(rar_extract_file(p.path.c_str(), limit.c_str(), nullptr, got), rar_status::ok);
+  EXPECT_TRUE(got == members[1].data) << "the cut name finds the member that has it whole";
+}
+
 } // namespace

@@ -47,6 +47,16 @@ std::string base_name(const std::string &path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The earlier input whose member name the reader cannot tell from that of inputs[at]
+// (it would only ever find the first of the two), as its index, or -1.
+int same_member_as_earlier(char **inputs, int at) {
+  const std::string name = base_name(inputs[at]);
+  for (int k = 0; k < at; ++k)
+    if (rar_names_match(base_name(inputs[k]).c_str(), name.c_str()))
+      return k;
+  return -1;
+}
+
 int pack(int argc, char **argv) {
   bool solid = false;
   bool verbose = false;
@@ -65,6 +75,14 @@ int pack(int argc, char **argv) {
   if (argc - i < 1)
     return usage();
   const char *archive = argv[i++];
+  for (int k = i; k < argc; ++k) {
+    const int earlier = same_member_as_earlier(argv + i, k - i);
+    if (earlier >= 0) {
+      std::fprintf(stderr, "rar20: \"%s\" and \"%s\" would both be member \"%s\"\n",
+                   argv[i + earlier], argv[k], base_name(argv[k]).c_str());
+      return 1;
+    }
+  }
   cRarArchiveWriter writer(solid, options);
   std::vector<uint8_t> data;
   for (; i < argc; ++i) {

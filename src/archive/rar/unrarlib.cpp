@@ -9,6 +9,10 @@
 #include "archive/rar/rar_crc.h"
 #include "platform/win32_compat.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -138,6 +142,8 @@ struct library_state {
   bool log_on = false;
   bool log_enabled = true;
   std::string log_path;
+  dev_t log_device = 0; // the file the log created, so that only it is ever appended to
+  ino_t log_inode = 0;
   uint32_t log_start = 0;
 
   rar_status status = rar_status::ok;
@@ -162,6 +168,8 @@ void copy_name(char *to, const char *from) {
 
 // ---------------------------------------------------------------------------- debug log
 
+// The temporary directory is shared: the log is created afresh under a name of this
+// process's own, and whatever already stands there (a file, a planted link) means no log.
 void start_log() {
   if (lib.log_tried || !lib.log_enabled)
     return;
@@ -170,16 +178,38 @@ void start_log() {
   std::filesystem::path dir = std::filesystem::temp_directory_path(error);
   if (error)
     return;
-  std::string path = (dir / "debug_unrar.txt").string();
-  FILE *log = std::fopen(path.c_str(), "w");
-  if (!log)
+  std::string path = (dir / ("debug_unrar." + std::to_string(getpid()) + ".txt")).string();
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0)
     return;
+  struct stat st;
+  FILE *log = fstat(fd, &st) == 0 ? fdopen(fd, "w") : nullptr;
+  if (!log) {
+    close(fd);
+    return;
+  }
+  lib.log_device = st.st_dev;
+  lib.log_inode = st.st_ino;
   std::fputs("Debug log of Darvix's RARFileLib\n~^~~~~~~~~~~~~~~~~~~~~~~~~~~~~~^~\n", log);
   std::fprintf(log, "(executable compiled on %s at %s)\n\n", __DATE__, __TIME__);
   std::fclose(log);
   lib.log_on = true;
   lib.log_path = path;
   lib.log_start = GetTickCount();
+}
+
+// The log file as created, never a link or another file put in its place since.
+FILE *open_log_for_append() {
+  const int fd = open(lib.log_path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0)
+    return nullptr;
+  struct stat st;
+  FILE *log = fstat(fd, &st) == 0 && st.st_dev == lib.log_device && st.st_ino == lib.log_inode
+                  ? fdopen(fd, "a")
+                  : nullptr;
+  if (!log)
+    close(fd);
+  return log;
 }
 
 __attribute__((format(printf, 2, 3))) void log_line(unsigned line, const char *format, ...) {
@@ -190,7 +220,7 @@ __attribute__((format(printf, 2, 3))) void log_line(unsigned line, const char *f
   va_start(args, format);
   std::vsnprintf(message, sizeof(message), format, args);
   va_end(args);
-  FILE *log = std::fopen(lib.log_path.c_str(), "a");
+  FILE *log = open_log_for_append();
   if (!log)
     return;
   std::fprintf(log, " %8u ms (line %u in %s):\n              - %s\n",
@@ -588,8 +618,9 @@ bool get_one(const char *member_name, const char *archive_path, const uint8_t *m
              size_t memory_size, const char *password, std::vector<uint8_t> *partial) {
   const char *shown_path = memory ? "(memory)" : archive_path;
   set_up(member_name, shown_path, password);
+  // The log may be read by others: a password shows only that there was one.
   RAR_LOG("Extracting >%s< from >%s< (password is >%s<)...", lib.member_name, lib.archive_path,
-          password ? lib.password : "(null)");
+          password ? "********" : "(null)");
   bool ok = false;
   if (!member_name || std::strlen(member_name) > max_name) {
     RAR_LOG("member name too long");

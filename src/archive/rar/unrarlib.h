@@ -1,7 +1,8 @@
 // Reads members out of RAR archives (format of versions 1.5 to 2.x): marker and header
 // walk, name lookup, stored and RAR 2.0-packed members, CRC-32 check, the 2.0 cipher.
 // It prints nothing: a failure is a 0/false result with a reason, described in the debug
-// log (temporary directory, written only when it can be created). One call at a time.
+// log (debug_unrar.<process id>.txt in the temporary directory, written only when this
+// process can create it afresh; passwords are masked). One call at a time.
 #pragma once
 
 #include <cstddef>
