@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
+#include <utility>
 
 #include "assets/cMtlLoader.h"
 #include "assets/file_bytes.h"
@@ -44,6 +45,63 @@ bool read_index(std::string_view token, size_t offset, uint16_t &index, bool &ba
     index = static_cast<uint16_t>(value - 1);
   }
   return true;
+}
+
+// One face's corner indices as read, reused from face to face.
+struct face_corners {
+  std::vector<uint16_t> positions, texcoords, normals;
+  bool bad = false; // a corner held an index that 16 bits cannot hold
+  void clear() {
+    positions.clear();
+    texcoords.clear();
+    normals.clear();
+    bad = false;
+  }
+};
+
+// Where a corner's texcoord and normal parts start, npos for the parts the
+// flags do not ask for; false when a slash that the flags demand is missing.
+bool locate_parts(std::string_view corner, uint8_t flags, size_t &tex_at, size_t &normal_at) {
+  const size_t first_slash = corner.find('/');
+  tex_at = std::string_view::npos;
+  normal_at = std::string_view::npos;
+  bool slashes_ok = true;
+  if (flags & MESH_HAS_TEXCOORDS) {
+    if (first_slash == std::string_view::npos)
+      slashes_ok = false;
+    else
+      tex_at = first_slash + 1;
+  }
+  if (flags & MESH_HAS_NORMALS) {
+    const size_t second_slash = first_slash == std::string_view::npos
+                                    ? std::string_view::npos
+                                    : corner.find('/', first_slash + 1);
+    if (second_slash == std::string_view::npos)
+      slashes_ok = false;
+    else
+      normal_at = second_slash + 1;
+  }
+  return slashes_ok;
+}
+
+// Appends the parts of a corner that begin with a digit to the face's lists;
+// returns which parts the corner held, as a pattern of kPart bits.
+unsigned read_corner(std::string_view corner, size_t tex_at, size_t normal_at, face_corners &face) {
+  unsigned pattern = 0;
+  uint16_t index = 0;
+  if (read_index(corner, 0, index, face.bad)) {
+    face.positions.push_back(index);
+    pattern |= kPartPosition;
+  }
+  if (tex_at != std::string_view::npos && read_index(corner, tex_at, index, face.bad)) {
+    face.texcoords.push_back(index);
+    pattern |= kPartTexcoord;
+  }
+  if (normal_at != std::string_view::npos && read_index(corner, normal_at, index, face.bad)) {
+    face.normals.push_back(index);
+    pattern |= kPartNormal;
+  }
+  return pattern;
 }
 
 // The faces a file holds after triangulation, one per "f" line and one more
@@ -119,7 +177,40 @@ void cObjLoader::load_file(std::string file_name) {
   parse(bytes.data(), bytes.size(), directory);
 }
 
+// What one parse carries from statement to statement.
+struct cObjLoader::parse_state {
+  explicit parse_state(const std::string &dir) : directory(dir) {}
+
+  const std::string &directory; // prefixed to "mtllib" names
+  uint32_t line_number = 0;
+  int32_t current_material = -1;
+  // Per face: its file line and whether a corner held an unusable index.
+  std::vector<uint32_t> face_lines;
+  std::vector<uint8_t> face_bad;
+  face_corners corners;
+};
+
 bool cObjLoader::parse(const char *data, size_t size, const std::string &directory) {
+  // Keyword to handler, the frequent ones first; any other keyword is an
+  // unknown token.
+  using handler = next_step (cObjLoader::*)(parse_state &, const tokens &);
+  static const std::pair<std::string_view, handler> kStatements[] = {
+      {"v", &cObjLoader::read_position},
+      {"vt", &cObjLoader::read_texcoord},
+      {"vn", &cObjLoader::read_normal},
+      {"f", &cObjLoader::read_face},
+      {"vp", &cObjLoader::skip_parameter_vertex},
+      {"p", &cObjLoader::skip_point_or_line},
+      {"l", &cObjLoader::skip_point_or_line},
+      {"curv", &cObjLoader::skip_unsupported},
+      {"curv2", &cObjLoader::skip_unsupported},
+      {"surf", &cObjLoader::skip_unsupported},
+      {"g", &cObjLoader::skip_unsupported},
+      {"s", &cObjLoader::skip_unsupported},
+      {"mtllib", &cObjLoader::read_material_files},
+      {"usemtl", &cObjLoader::select_material},
+  };
+
   positions.clear();
   normals.clear();
   texcoords.clear();
@@ -128,165 +219,160 @@ bool cObjLoader::parse(const char *data, size_t size, const std::string &directo
   failed_ = false;
   faces.reserve(face_slots(data, size));
 
-  int32_t current_material = -1;
-  // Per face: its file line and whether a corner held an unusable index.
-  std::vector<uint32_t> face_lines;
-  std::vector<uint8_t> face_bad;
-  std::vector<uint16_t> fp, ft, fn;
-  std::vector<std::string_view> t;
+  parse_state state(directory);
+  tokens t;
   text_scan::statement_reader reader(data, size, kMaxLine);
   bool complete = true;
-
   while (reader.next(t)) {
-    const uint32_t line_number = reader.line_number();
-    const std::string_view key = t[0];
-
-    if (key == "v") {
-      if (t.size() > 5)
-        std::cerr << "# warning, " << (t.size() - 1) << " coordinates in line " << line_number
-                  << ", only four used" << std::endl;
-      size_t i = 1;
-      for (; i < t.size() && i <= 4; ++i)
-        positions.push_back(text_scan::to_float(t[i]));
-      for (; i <= 4; ++i)
-        positions.push_back(1.0f);
-    } else if (key == "vt") {
-      flags |= MESH_HAS_TEXCOORDS;
-      // Two values per line, missing ones as 0, so that every texcoord index
-      // names a whole pair.
-      for (size_t i = 1; i <= 2; ++i)
-        texcoords.push_back(i < t.size() ? text_scan::to_float(t[i]) : 0.0f);
-    } else if (key == "vn") {
-      flags |= MESH_HAS_NORMALS;
-      for (size_t i = 1; i < t.size(); ++i)
-        normals.push_back(text_scan::to_float(t[i]));
-      if (t.size() - 1 != 3)
-        std::cerr << "## error, " << (t.size() - 1)
-                  << " normal-coordinates in line: " << line_number << std::endl;
-    } else if (key == "vp") {
-      std::cerr << "# warning, \"" << key << "\" in line " << line_number
-                << " not supported... skipped!\n";
-    } else if (key == "p") {
-      std::cerr << "TOK_P\n";
-    } else if (key == "l") {
-      std::cerr << "TOK_L\n";
-    } else if (key == "f") {
-      fp.clear();
-      ft.clear();
-      fn.clear();
-      bool bad = false;
-      bool varying = false;
-      unsigned expected = 0;
-      for (size_t i = 1; i < t.size(); ++i) {
-        const std::string_view corner = t[i];
-        const size_t first_slash = corner.find('/');
-        size_t tex_at = std::string_view::npos;
-        size_t normal_at = std::string_view::npos;
-        bool slashes_ok = true;
-        if (flags & MESH_HAS_TEXCOORDS) {
-          if (first_slash == std::string_view::npos)
-            slashes_ok = false;
-          else
-            tex_at = first_slash + 1;
-        }
-        if (flags & MESH_HAS_NORMALS) {
-          const size_t second_slash = first_slash == std::string_view::npos
-                                          ? std::string_view::npos
-                                          : corner.find('/', first_slash + 1);
-          if (second_slash == std::string_view::npos)
-            slashes_ok = false;
-          else
-            normal_at = second_slash + 1;
-        }
-        if (!slashes_ok) {
-          std::cerr << "## ERROR in " << kUnit << ", line #" << __LINE__
-                    << ", missing / in line: " << line_number << std::endl;
-          fail();
-          return false;
-        }
-        unsigned pattern = 0;
-        uint16_t index = 0;
-        if (read_index(corner, 0, index, bad)) {
-          fp.push_back(index);
-          pattern |= kPartPosition;
-        }
-        if (tex_at != std::string_view::npos && read_index(corner, tex_at, index, bad)) {
-          ft.push_back(index);
-          pattern |= kPartTexcoord;
-        }
-        if (normal_at != std::string_view::npos && read_index(corner, normal_at, index, bad)) {
-          fn.push_back(index);
-          pattern |= kPartNormal;
-        }
-        // Every corner must carry the same parts as the first, or the three
-        // lists would no longer run in parallel.
-        if (i == 1)
-          expected = pattern;
-        else if (pattern != expected) {
-          varying = true;
-          break;
-        }
-      }
-      if (varying) {
-        std::cerr << "## Error in line: " << line_number
-                  << " - varying number of elements in face-declaration. Skipping " << std::endl;
-        complete = false;
+    state.line_number = reader.line_number();
+    handler handle = &cObjLoader::skip_unknown;
+    for (const auto &statement : kStatements)
+      if (statement.first == t[0]) {
+        handle = statement.second;
         break;
       }
-      if (fp.size() > 3)
-        flags |= MESH_HAS_POLYGONS;
-      obj_face face;
-      face.positions.assign(fp.data(), fp.data() + fp.size());
-      face.texcoords.assign(ft.data(), ft.data() + ft.size());
-      face.normals.assign(fn.data(), fn.data() + fn.size());
-      face.material = current_material;
-      faces.push_back(std::move(face));
-      face_lines.push_back(line_number);
-      face_bad.push_back(bad ? 1 : 0);
-    } else if (key == "curv" || key == "curv2" || key == "surf" || key == "g" || key == "s") {
-      std::cerr << "# warning: \"" << key << "\" in line " << line_number
-                << " not supported... skipped!\n";
-    } else if (key == "mtllib") {
-      for (size_t i = 1; i < t.size(); ++i) {
-        const std::string path = directory + std::string(t[i]);
-        material_list list;
-        if (mtl_reader) {
-          mtl_reader(path, list);
-        } else {
-          cMtlLoader mtl;
-          mtl.load(path);
-          list = std::move(mtl.materials);
-        }
-        materials.insert(materials.end(), list.begin(), list.end());
-      }
-    } else if (key == "usemtl") {
-      if (t.size() < 2) {
-        std::cerr << "# warning: \"usemtl\" without a name in line " << line_number
-                  << "... skipped!" << std::endl;
-        continue;
-      }
-      const std::string name(t[1]);
-      if (materials.empty()) {
-        std::cerr << "# warning: No materials defined! \"usemtl " << name << "\" illegal in line "
-                  << line_number << "... skipped!" << std::endl;
-        continue;
-      }
-      const size_t found = find_material_index(materials, name);
-      if (found == materials.size())
-        std::cerr << "# WARNING: unknown material \"" << name << "\" in line " << line_number
-                  << std::endl;
-      flags |= MESH_USE_MATERIALS;
-      current_material = static_cast<int32_t>(found);
-    } else {
-      std::cerr << "# warning, unknown token: \"" << key << "\" in line " << line_number
-                << "... skipped!" << std::endl;
+    const next_step step = (this->*handle)(state, t);
+    if (step == next_step::fatal)
+      return false;
+    if (step == next_step::stop_reading) {
+      complete = false;
+      break;
     }
   }
 
-  drop_faces_with_bad_indices(face_lines, face_bad);
+  drop_faces_with_bad_indices(state.face_lines, state.face_bad);
   if (complete)
     std::cout << "done reading obj.\n-" << std::endl;
   return true;
+}
+
+cObjLoader::next_step cObjLoader::read_position(parse_state &s, const tokens &t) {
+  if (t.size() > 5)
+    std::cerr << "# warning, " << (t.size() - 1) << " coordinates in line " << s.line_number
+              << ", only four used" << std::endl;
+  size_t i = 1;
+  for (; i < t.size() && i <= 4; ++i)
+    positions.push_back(text_scan::to_float(t[i]));
+  for (; i <= 4; ++i)
+    positions.push_back(1.0f);
+  return next_step::read_on;
+}
+
+cObjLoader::next_step cObjLoader::read_texcoord(parse_state &, const tokens &t) {
+  flags |= MESH_HAS_TEXCOORDS;
+  // Two values per line, missing ones as 0, so that every texcoord index
+  // names a whole pair.
+  for (size_t i = 1; i <= 2; ++i)
+    texcoords.push_back(i < t.size() ? text_scan::to_float(t[i]) : 0.0f);
+  return next_step::read_on;
+}
+
+cObjLoader::next_step cObjLoader::read_normal(parse_state &s, const tokens &t) {
+  flags |= MESH_HAS_NORMALS;
+  for (size_t i = 1; i < t.size(); ++i)
+    normals.push_back(text_scan::to_float(t[i]));
+  if (t.size() - 1 != 3)
+    std::cerr << "## error, " << (t.size() - 1) << " normal-coordinates in line: " << s.line_number
+              << std::endl;
+  return next_step::read_on;
+}
+
+cObjLoader::next_step cObjLoader::read_face(parse_state &s, const tokens &t) {
+  face_corners &corners = s.corners;
+  corners.clear();
+  unsigned expected = 0;
+  for (size_t i = 1; i < t.size(); ++i) {
+    size_t tex_at = 0, normal_at = 0;
+    if (!locate_parts(t[i], flags, tex_at, normal_at)) {
+      std::cerr << "## ERROR in " << kUnit << ", line #" << __LINE__
+                << ", missing / in line: " << s.line_number << std::endl;
+      fail();
+      return next_step::fatal;
+    }
+    const unsigned pattern = read_corner(t[i], tex_at, normal_at, corners);
+    // Every corner must carry the same parts as the first, or the three
+    // lists would no longer run in parallel.
+    if (i == 1) {
+      expected = pattern;
+    } else if (pattern != expected) {
+      std::cerr << "## Error in line: " << s.line_number
+                << " - varying number of elements in face-declaration. Skipping " << std::endl;
+      return next_step::stop_reading;
+    }
+  }
+  if (corners.positions.size() > 3)
+    flags |= MESH_HAS_POLYGONS;
+  obj_face face;
+  face.positions.assign(corners.positions.data(),
+                        corners.positions.data() + corners.positions.size());
+  face.texcoords.assign(corners.texcoords.data(),
+                        corners.texcoords.data() + corners.texcoords.size());
+  face.normals.assign(corners.normals.data(), corners.normals.data() + corners.normals.size());
+  face.material = s.current_material;
+  faces.push_back(std::move(face));
+  s.face_lines.push_back(s.line_number);
+  s.face_bad.push_back(corners.bad ? 1 : 0);
+  return next_step::read_on;
+}
+
+cObjLoader::next_step cObjLoader::read_material_files(parse_state &s, const tokens &t) {
+  for (size_t i = 1; i < t.size(); ++i) {
+    const std::string path = s.directory + std::string(t[i]);
+    material_list list;
+    if (mtl_reader) {
+      mtl_reader(path, list);
+    } else {
+      cMtlLoader mtl;
+      mtl.load(path);
+      list = std::move(mtl.materials);
+    }
+    materials.insert(materials.end(), list.begin(), list.end());
+  }
+  return next_step::read_on;
+}
+
+cObjLoader::next_step cObjLoader::select_material(parse_state &s, const tokens &t) {
+  if (t.size() < 2) {
+    std::cerr << "# warning: \"usemtl\" without a name in line " << s.line_number << "... skipped!"
+              << std::endl;
+    return next_step::read_on;
+  }
+  const std::string name(t[1]);
+  if (materials.empty()) {
+    std::cerr << "# warning: No materials defined! \"usemtl " << name << "\" illegal in line "
+              << s.line_number << "... skipped!" << std::endl;
+    return next_step::read_on;
+  }
+  const size_t found = find_material_index(materials, name);
+  if (found == materials.size())
+    std::cerr << "# WARNING: unknown material \"" << name << "\" in line " << s.line_number
+              << std::endl;
+  flags |= MESH_USE_MATERIALS;
+  s.current_material = static_cast<int32_t>(found);
+  return next_step::read_on;
+}
+
+cObjLoader::next_step cObjLoader::skip_parameter_vertex(parse_state &s, const tokens &t) {
+  std::cerr << "# warning, \"" << t[0] << "\" in line " << s.line_number
+            << " not supported... skipped!\n";
+  return next_step::read_on;
+}
+
+cObjLoader::next_step cObjLoader::skip_point_or_line(parse_state &, const tokens &t) {
+  std::cerr << (t[0] == "p" ? "TOK_P\n" : "TOK_L\n");
+  return next_step::read_on;
+}
+
+cObjLoader::next_step cObjLoader::skip_unsupported(parse_state &s, const tokens &t) {
+  std::cerr << "# warning: \"" << t[0] << "\" in line " << s.line_number
+            << " not supported... skipped!\n";
+  return next_step::read_on;
+}
+
+cObjLoader::next_step cObjLoader::skip_unknown(parse_state &s, const tokens &t) {
+  std::cerr << "# warning, unknown token: \"" << t[0] << "\" in line " << s.line_number
+            << "... skipped!" << std::endl;
+  return next_step::read_on;
 }
 
 void cObjLoader::drop_faces_with_bad_indices(const std::vector<uint32_t> &face_lines,

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "assets/cIndexedMesh.h"
@@ -44,6 +45,24 @@ public:
   std::function<void(const std::string &path, material_list &out)> mtl_reader;
 
 private:
+  struct parse_state;
+  using tokens = std::vector<std::string_view>;
+  // What follows a statement: the next one, the end of reading (what was read
+  // so far stays), or a fatal error.
+  enum class next_step { read_on, stop_reading, fatal };
+
+  // One handler per statement keyword.
+  next_step read_position(parse_state &s, const tokens &t);         // v
+  next_step read_texcoord(parse_state &s, const tokens &t);         // vt
+  next_step read_normal(parse_state &s, const tokens &t);           // vn
+  next_step read_face(parse_state &s, const tokens &t);             // f
+  next_step read_material_files(parse_state &s, const tokens &t);   // mtllib
+  next_step select_material(parse_state &s, const tokens &t);       // usemtl
+  next_step skip_parameter_vertex(parse_state &s, const tokens &t); // vp
+  next_step skip_point_or_line(parse_state &s, const tokens &t);    // p, l
+  next_step skip_unsupported(parse_state &s, const tokens &t);      // curv, curv2, surf, g, s
+  next_step skip_unknown(parse_state &s, const tokens &t);          // anything else
+
   void fail();
   void drop_faces_with_bad_indices(const std::vector<uint32_t> &face_lines,
                                    const std::vector<uint8_t> &face_bad);

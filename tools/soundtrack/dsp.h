@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 namespace snd {
@@ -14,6 +15,8 @@ constexpr float kPi = 3.14159265358979f;
 inline float db_to_gain(float db) { return std::pow(10.0f, db / 20.0f); }
 inline float gain_to_db(float g) { return 20.0f * std::log10(g > 1e-12f ? g : 1e-12f); }
 inline float midi_to_hz(float m) { return 440.0f * std::pow(2.0f, (m - 69.0f) / 12.0f); }
+// Samples that cover the given time, the last one partly.
+inline size_t samples_for(float seconds) { return static_cast<size_t>(seconds * kRate) + 1; }
 
 // xorshift32: a fixed seed gives the same noise on every run and machine.
 struct cNoise {
