@@ -4,8 +4,8 @@
 #include "archive/rar/cRarUnpacker.h"
 
 #include "archive/rar/cRarCipher20.h"
-#include "archive/rar_test_builder.h"
 #include "archive/rar/unrarlib.h"
+#include "archive/rar_test_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,8 @@ struct memory_input {
   static size_t read(void *context, uint8_t *buffer, size_t count) {
     auto *in = static_cast<memory_input *>(context);
     size_t n = std::min(count, in->bytes.size() - in->pos);
-    std::memcpy(buffer, in->bytes.data() + in->pos, n);
+    if (n > 0) // an empty vector's data() may be null, even for no bytes
+      std::memcpy(buffer, in->bytes.data() + in->pos, n);
     in->pos += n;
     return n;
   }

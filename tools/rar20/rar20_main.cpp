@@ -38,7 +38,8 @@ bool write_file(const char *path, const uint8_t *data, size_t size) {
   FILE *f = std::fopen(path, "wb");
   if (!f)
     return false;
-  const bool ok = std::fwrite(data, 1, size, f) == size;
+  // An empty member has no data pointer, and fwrite must not be given null.
+  const bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
   return (std::fclose(f) == 0) && ok;
 }
 
