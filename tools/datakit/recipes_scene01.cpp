@@ -54,19 +54,20 @@ float smoothstep(float lo, float hi, float x) {
   return t * t * (3 - 2 * t);
 }
 
-// Bands of magenta, teal and gold that flow around the bubble like the colours
-// of a draining film, with dark ground between them and one soft window light.
+// Bands of magenta, teal and gold, one colour to a band, that flow around the
+// bubble like the colours of a draining film, with dark ground between them
+// and one soft window light.
 cImage soap_bubble() {
   const cNoise flow(1301), sheen(1302);
-  const std::vector<sColourStop> film = {{0.0f, rgba(0.85f, 0.12f, 0.72f)},
-                                         {0.33f, rgba(0.05f, 0.72f, 0.70f)},
-                                         {0.66f, rgba(1.0f, 0.70f, 0.16f)},
-                                         {1.0f, rgba(0.85f, 0.12f, 0.72f)}};
+  const rgba magenta(0.85f, 0.12f, 0.72f), teal(0.05f, 0.75f, 0.72f), gold(1.0f, 0.70f, 0.16f);
+  const std::vector<sColourStop> film = {{0.0f, magenta}, {0.2f, magenta}, {0.33f, teal},
+                                         {0.53f, teal},   {0.66f, gold},   {0.86f, gold},
+                                         {1.0f, magenta}};
   const vec3 window = normalize(vec3(-0.45f, 0.7f, 0.55f));
   return pictures::sphere_map(256, [&](const vec3 &dir) {
     const float phase = 1.6f * dir.y + 0.8f * flow.fractal(dir * 1.2f + vec3(5, 2, 7), 2);
     const float hue = phase - std::floor(phase);
-    const float band = smoothstep(0.2f, 0.85f, 0.5f + 0.5f * std::cos(6.2831853f * phase * 2));
+    const float band = smoothstep(0.2f, 0.85f, 0.5f + 0.5f * std::cos(kTau * 3 * phase));
     const float strength = 0.35f + 0.65f * smoothstep(-0.3f, 0.4f, sheen.fractal(dir * 2.1f, 2));
     const rgba ground(0.02f, 0.02f, 0.045f);
     rgba c = ground + shade(pictures::ramp(film, hue), band * strength);
