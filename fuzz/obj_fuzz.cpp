@@ -38,24 +38,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     return 0;
   cObjLoader copy = loader;
   loader.triangulate();
-  uint8_t flags = 0;
-  std::vector<float> positions, normals, texcoords;
-  std::vector<uint32_t> indices, groups;
-  loader.build_indexed_arrays(flags, positions, normals, texcoords, indices, groups);
-  material_list materials;
-  loader.get_materials(materials);
+  cIndexedMesh mesh;
+  loader.build_indexed_arrays(mesh);
   if (!loader.failed()) {
-    const size_t vertices = positions.size() / 3;
-    require(positions.size() == vertices * 3 && normals.size() == vertices * 3);
-    require(!(flags & MESH_HAS_TEXCOORDS) || texcoords.size() == vertices * 2);
-    require(indices.size() % 3 == 0);
-    for (uint32_t i : indices)
+    const size_t vertices = mesh.vertex_count();
+    require(mesh.positions.size() == vertices * 3 && mesh.normals.size() == vertices * 3);
+    require(!(mesh.flags & MESH_HAS_TEXCOORDS) || mesh.texcoords.size() == vertices * 2);
+    require(mesh.indices.size() % 3 == 0);
+    for (uint32_t i : mesh.indices)
       require(i < vertices);
-    require(!groups.empty() && groups.back() == indices.size());
+    const std::vector<uint32_t> &groups = mesh.group_starts;
+    require(!groups.empty() && groups.back() == mesh.indices.size());
     for (size_t k = 1; k < groups.size(); ++k)
       require(groups[k - 1] <= groups[k]);
     // Group k belongs to material k; only the one past the end may lack it.
-    require(groups.size() <= materials.size() + 2);
+    require(groups.size() <= mesh.materials.size() + 2);
   }
 
   // The display-list pipeline.

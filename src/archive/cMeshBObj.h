@@ -16,9 +16,9 @@ public:
   // Gives the four GL buffers back; the next prepare fills new ones.
   void release_buffers();
 
-  // Decodes .bobj bytes into the arrays and materials (textures not loaded).
-  // On a truncated or inconsistent file returns false with the reason in
-  // error, and the arrays are left empty.
+  // Decodes .bobj bytes into the arrays and materials (textures not loaded)
+  // with cBObjReader. On a truncated or inconsistent file returns false with
+  // the reason in error, and the arrays are left empty.
   bool decode(const uint8_t *data, size_t size, std::string &error);
 
 private:

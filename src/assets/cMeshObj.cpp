@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <utility>
 
 #include "assets/cObjLoader.h"
 
@@ -37,12 +38,7 @@ cMeshObj::~cMeshObj() {
 
 void cMeshObj::empty_arrays() {
   drawable_ = false;
-  positions.clear();
-  normals.clear();
-  texcoords.clear();
-  indices.clear();
-  group_starts.clear();
-  materials.clear();
+  clear();
 }
 
 void cMeshObj::load(const char *file_name) {
@@ -54,29 +50,16 @@ void cMeshObj::load(const char *file_name) {
 void cMeshObj::take_from_loader(cObjLoader &loader) {
   empty_arrays();
   loader.triangulate();
-  loader.build_indexed_arrays(flags, positions, normals, texcoords, indices, group_starts);
-  material_list parsed;
-  loader.get_materials(parsed);
-  materials.reserve(parsed.size());
-  for (const cMaterial &m : parsed)
-    materials.emplace_back(m);
+  cIndexedMesh mesh;
+  loader.build_indexed_arrays(mesh);
+  take_mesh(std::move(mesh));
   for (cMeshMaterial &m : materials)
     m.load_textures();
 }
 
-bool cMeshObj::arrays_consistent() const {
-  const size_t vertices = positions.size() / 3;
-  if ((flags & MESH_HAS_NORMALS) && normals.size() / 3 < vertices)
-    return false;
-  if ((flags & MESH_HAS_TEXCOORDS) && texcoords.size() / 2 < vertices)
-    return false;
-  for (uint32_t i : indices)
-    if (i >= vertices)
-      return false;
-  for (size_t k = 1; k < group_starts.size(); ++k)
-    if (group_starts[k] < group_starts[k - 1])
-      return false;
-  return group_starts.empty() || group_starts.back() <= indices.size();
+void cMeshObj::take_mesh(cIndexedMesh &&mesh) {
+  empty_arrays();
+  take(std::move(mesh));
 }
 
 void cMeshObj::prepare() {

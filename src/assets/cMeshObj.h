@@ -7,14 +7,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "assets/cIndexedMesh.h"
 #include "assets/cMeshBase.h"
 #include "assets/cMeshMaterial.h"
 #include "assets/cVbo.h"
-#include "assets/mesh_flags.h"
 
 class cObjLoader;
 
-class cMeshObj : public cMeshBase {
+class cMeshObj : public cMeshBase, public cIndexedMeshOf<cMeshMaterial> {
 public:
   cMeshObj();
   ~cMeshObj() override;
@@ -29,16 +29,9 @@ public:
 
   // Takes the arrays and materials from a loader that has parsed a file.
   void take_from_loader(cObjLoader &loader);
-  // True when every index names a vertex that all enabled streams hold.
-  bool arrays_consistent() const;
+  // Replaces the arrays and materials by those of mesh (textures not loaded).
+  void take_mesh(cIndexedMesh &&mesh);
 
-  uint8_t flags = 0;
-  std::vector<float> positions;
-  std::vector<float> normals;
-  std::vector<float> texcoords;
-  std::vector<uint32_t> indices;
-  std::vector<uint32_t> group_starts;
-  std::vector<cMeshMaterial> materials;
   cVbo position_buffer{3};
   cVbo normal_buffer{3};
   cVbo texcoord_buffer{2};
@@ -48,6 +41,11 @@ protected:
   void empty_arrays();
 
 private:
+  // Replacing the arrays goes through take_mesh and empty_arrays, which also
+  // forget the upload.
+  using cIndexedMeshOf<cMeshMaterial>::clear;
+  using cIndexedMeshOf<cMeshMaterial>::take;
+
   // Set by prepare when the buffers hold arrays that fit together; any new
   // load clears it, so draw never uses buffers filled from other arrays.
   bool drawable_ = false;

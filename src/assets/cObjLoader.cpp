@@ -444,16 +444,8 @@ void cObjLoader::unify_by_position() {
     normals.swap(new_normals);
 }
 
-void cObjLoader::build_indexed_arrays(uint8_t &out_flags, std::vector<float> &out_positions,
-                                      std::vector<float> &out_normals,
-                                      std::vector<float> &out_texcoords,
-                                      std::vector<uint32_t> &out_indices,
-                                      std::vector<uint32_t> &out_group_starts) {
-  out_positions.clear();
-  out_normals.clear();
-  out_texcoords.clear();
-  out_indices.clear();
-  out_group_starts.clear();
+void cObjLoader::build_indexed_arrays(cIndexedMesh &out) {
+  out.clear();
 
   if (!(flags & MESH_HAS_NORMALS)) {
     generate_normals();
@@ -469,7 +461,7 @@ void cObjLoader::build_indexed_arrays(uint8_t &out_flags, std::vector<float> &ou
       }
     }
   }
-  out_flags = flags;
+  out.flags = flags;
   if (failed_)
     return;
 
@@ -543,19 +535,19 @@ void cObjLoader::build_indexed_arrays(uint8_t &out_flags, std::vector<float> &ou
   bucket.back() = static_cast<uint32_t>(distinct);
   keys.resize(distinct);
 
-  out_positions.reserve(keys.size() * 3);
-  out_normals.reserve(keys.size() * 3);
+  out.positions.reserve(keys.size() * 3);
+  out.normals.reserve(keys.size() * 3);
   if (with_texcoords)
-    out_texcoords.reserve(keys.size() * 2);
+    out.texcoords.reserve(keys.size() * 2);
   for (uint64_t key : keys) {
-    append_floats(out_positions, positions, 4 * size_t(key >> 48), 3);
-    append_floats(out_normals, normals, 3 * size_t((key >> 32) & 0xFFFF), 3);
+    append_floats(out.positions, positions, 4 * size_t(key >> 48), 3);
+    append_floats(out.normals, normals, 3 * size_t((key >> 32) & 0xFFFF), 3);
     if (with_texcoords)
-      append_floats(out_texcoords, texcoords, 2 * size_t(key & 0xFFFFFFFF), 2);
+      append_floats(out.texcoords, texcoords, 2 * size_t(key & 0xFFFFFFFF), 2);
   }
 
   std::sort(order.begin(), order.end());
-  out_indices.reserve(order.size() * 3);
+  out.indices.reserve(order.size() * 3);
   // One group per material index up to the highest one used, empty ones
   // included, so that group k always belongs to material k.
   int64_t group = -1;
@@ -564,16 +556,17 @@ void cObjLoader::build_indexed_arrays(uint8_t &out_flags, std::vector<float> &ou
     while (group < f.material) {
       ++group;
       if (group >= 0)
-        out_group_starts.push_back(static_cast<uint32_t>(out_indices.size()));
+        out.group_starts.push_back(static_cast<uint32_t>(out.indices.size()));
     }
     for (size_t c = 0; c < 3; ++c) {
       const uint16_t p = f.positions[c];
       const auto first = keys.begin() + bucket[p], last = keys.begin() + bucket[size_t(p) + 1];
       const auto it = std::lower_bound(first, last, key_of(f, c));
-      out_indices.push_back(static_cast<uint32_t>(it - keys.begin()));
+      out.indices.push_back(static_cast<uint32_t>(it - keys.begin()));
     }
   }
-  out_group_starts.push_back(static_cast<uint32_t>(out_indices.size()));
+  out.group_starts.push_back(static_cast<uint32_t>(out.indices.size()));
+  out.materials = materials;
 }
 
 void cObjLoader::get_materials(material_list &out) const { out = materials; }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/cIndexedMesh.h"
 #include "assets/cMeshData.h"
 #include "assets/cMeshLoader.h"
 
@@ -26,12 +27,10 @@ public:
   void generate_normals() override;
 
   // The vertex-buffer mesh's export: de-indexed vertices sorted by (position,
-  // normal, texcoord) index, three indices per triangle and the index offsets
-  // at which each material group starts, closed by the total index count.
-  void build_indexed_arrays(uint8_t &out_flags, std::vector<float> &out_positions,
-                            std::vector<float> &out_normals, std::vector<float> &out_texcoords,
-                            std::vector<uint32_t> &out_indices,
-                            std::vector<uint32_t> &out_group_starts);
+  // normal, texcoord) index, three indices per triangle, the index offsets at
+  // which each material group starts, closed by the total index count, and a
+  // copy of the materials.
+  void build_indexed_arrays(cIndexedMesh &out);
   void get_materials(material_list &out) const;
 
   // Parses OBJ text in memory; directory prefixes the names of "mtllib" files.

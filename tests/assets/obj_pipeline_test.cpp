@@ -182,10 +182,8 @@ TEST(UnifyByPosition, FacesWithoutTexcoordsUseTheFirst) {
   EXPECT_EQ(l.texcoords[5], 0.25f);
 }
 
-struct exported {
-  uint8_t flags = 0;
-  floats positions, normals, texcoords;
-  u32s indices, groups;
+// The exported mesh and what the export wrote to the error stream.
+struct exported : cIndexedMesh {
   std::string err;
 };
 
@@ -193,7 +191,7 @@ exported run_export(cObjLoader &l) {
   exported e;
   testing::internal::CaptureStderr();
   l.triangulate();
-  l.build_indexed_arrays(e.flags, e.positions, e.normals, e.texcoords, e.indices, e.groups);
+  l.build_indexed_arrays(e);
   e.err = testing::internal::GetCapturedStderr();
   return e;
 }
@@ -211,7 +209,7 @@ TEST(BuildIndexedArrays, VerticesAreSortedByPositionNormalTexcoord) {
   EXPECT_EQ(e.texcoords, expected_texcoords);
   EXPECT_EQ(e.indices, (u32s{3, 2, 0, 4, 3, 1}));
   EXPECT_EQ(e.flags, MESH_HAS_TEXCOORDS | MESH_HAS_NORMALS);
-  EXPECT_EQ(e.groups, (u32s{6}));
+  EXPECT_EQ(e.group_starts, (u32s{6}));
 }
 
 TEST(BuildIndexedArrays, GeneratesNormalsAndSkipsAbsentTexcoords) {
@@ -240,7 +238,7 @@ TEST(BuildIndexedArrays, FacesWithoutMaterialSortFirstAndStartNoGroup) {
   // Order: the material-less face, then material a's face, then b's quad
   // half, b's triangle, and last the quad's appended half.
   ASSERT_EQ(e.indices.size(), 15u);
-  EXPECT_EQ(e.groups, (u32s{3, 6, 15}));
+  EXPECT_EQ(e.group_starts, (u32s{3, 6, 15}));
   EXPECT_EQ(e.indices[3], 1u);  // a: 2 3 4
   EXPECT_EQ(e.indices[6], 0u);  // b: 1 2 3
   EXPECT_EQ(e.indices[9], 2u);  // b: 3 4 1
@@ -265,7 +263,7 @@ TEST(BuildIndexedArrays, GroupKAlwaysBelongsToMaterialK) {
   const exported e = run_export(l);
   // Unused materials a and b get empty groups; the unknown name's faces
   // form group 3, one past the material list.
-  EXPECT_EQ(e.groups, (u32s{0, 0, 0, 3, 9}));
+  EXPECT_EQ(e.group_starts, (u32s{0, 0, 0, 3, 9}));
 }
 
 TEST(BuildIndexedArrays, FacesThatAreNoTrianglesAreLeftOut) {
@@ -276,7 +274,7 @@ TEST(BuildIndexedArrays, FacesThatAreNoTrianglesAreLeftOut) {
   EXPECT_TRUE(contains(e.err, "Aborting triangulation")) << e.err;
   EXPECT_TRUE(contains(e.err, "2 faces that are no triangles skipped")) << e.err;
   EXPECT_EQ(e.indices.size(), 3u);
-  EXPECT_EQ(e.groups, (u32s{3}));
+  EXPECT_EQ(e.group_starts, (u32s{3}));
 }
 
 TEST(BuildIndexedArrays, FacesWithoutNormalIndicesGetGeneratedNormals) {
@@ -311,7 +309,7 @@ TEST(BuildIndexedArrays, FailedNormalGenerationExportsNothing) {
   const exported e = run_export(l);
   EXPECT_TRUE(l.failed());
   EXPECT_TRUE(e.indices.empty());
-  EXPECT_TRUE(e.groups.empty());
+  EXPECT_TRUE(e.group_starts.empty());
 }
 
 } // namespace

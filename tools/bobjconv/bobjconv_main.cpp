@@ -1,14 +1,14 @@
 // bobjconv INPUT.obj OUTPUT.bobj: reads a Wavefront OBJ file and its MTL materials with
-// the engine's OBJ loader, exports the vertex-buffer arrays and writes them as .bobj.
+// the engine's OBJ loader and writes the indexed mesh with the engine's .bobj writer.
 // Exit status 0 on success, 1 on any failure (with a line on the standard error).
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 
+#include "archive/cBObjWriter.h"
 #include "assets/cObjLoader.h"
 #include "assets/search_path.h"
-#include "cBObjWriter.h"
 
 int main(int argc, char **argv) {
   if (argc != 3) {
@@ -32,10 +32,8 @@ int main(int argc, char **argv) {
     return 1;
   }
   loader.triangulate();
-  sBObjMesh mesh;
-  loader.build_indexed_arrays(mesh.flags, mesh.positions, mesh.normals, mesh.texcoords,
-                              mesh.indices, mesh.group_starts);
-  loader.get_materials(mesh.materials);
+  cIndexedMesh mesh;
+  loader.build_indexed_arrays(mesh);
 
   cBObjWriter writer;
   std::vector<uint8_t> bytes;
@@ -53,7 +51,7 @@ int main(int argc, char **argv) {
     std::cerr << "bobjconv: cannot write " << argv[2] << std::endl;
     return 1;
   }
-  std::cout << "bobjconv: " << mesh.positions.size() / 3 << " vertices, " << mesh.indices.size() / 3
+  std::cout << "bobjconv: " << mesh.vertex_count() << " vertices, " << mesh.triangle_count()
             << " triangles -> " << argv[2] << " (" << bytes.size() << " bytes)" << std::endl;
   return 0;
 }

@@ -1,9 +1,10 @@
-// .bobj encoder (see cBObjWriter.h). Everything little-endian, blocks without gaps.
-#include "cBObjWriter.h"
+// Encodes an indexed mesh as .bobj bytes. A mesh that does not fit the format
+// leaves the output empty and says why.
+#include "archive/cBObjWriter.h"
 
 #include <cstring>
 
-#include "assets/mesh_flags.h"
+#include "archive/bobj_layout.h"
 
 namespace {
 
@@ -20,6 +21,9 @@ void put_f32(std::vector<uint8_t> &out, float f) {
   put_u32(out, bits);
 }
 
+void put_value(std::vector<uint8_t> &out, float f) { put_f32(out, f); }
+void put_value(std::vector<uint8_t> &out, int32_t v) { put_u32(out, uint32_t(v)); }
+
 void put_floats(std::vector<uint8_t> &out, const std::vector<float> &v, size_t count) {
   for (size_t i = 0; i < count; ++i)
     put_f32(out, v[i]);
@@ -33,27 +37,25 @@ struct group_range {
 
 } // namespace
 
-bool cBObjWriter::encode(const sBObjMesh &mesh, std::vector<uint8_t> &out, std::string &error) {
+bool cBObjWriter::encode(const cIndexedMesh &mesh, std::vector<uint8_t> &out, std::string &error) {
   notes_.clear();
   out.clear();
   const bool normals = mesh.flags & MESH_HAS_NORMALS;
   const bool texcoords = mesh.flags & MESH_HAS_TEXCOORDS;
-  const size_t vertices = mesh.positions.size() / 3;
-  if ((normals && mesh.normals.size() < vertices * 3) ||
-      (texcoords && mesh.texcoords.size() < vertices * 2)) {
+  const size_t vertices = mesh.vertex_count();
+  if (!mesh.streams_complete()) {
     error = "a vertex stream is shorter than the position stream";
     return false;
   }
-  if (mesh.indices.size() % 3 != 0 || vertices > UINT32_MAX ||
-      mesh.indices.size() / 3 > UINT32_MAX) {
+  if (mesh.indices.size() % bobj::corner_count != 0 || vertices > UINT32_MAX ||
+      mesh.triangle_count() > UINT32_MAX) {
     error = "the index list is not made of whole triangles";
     return false;
   }
-  for (uint32_t i : mesh.indices)
-    if (i >= vertices) {
-      error = "an index names a vertex that does not exist";
-      return false;
-    }
+  if (!mesh.indices_in_bounds()) {
+    error = "an index names a vertex that does not exist";
+    return false;
+  }
   const uint32_t index_count = uint32_t(mesh.indices.size());
 
   // Material groups: the loader's groups (empty ones dropped), and in front of them the
@@ -72,7 +74,7 @@ bool cBObjWriter::encode(const sBObjMesh &mesh, std::vector<uint8_t> &out, std::
       notes_.push_back("faces before the first material get a default material");
     }
     for (size_t k = 0; k + 1 < starts.size(); ++k) {
-      if (starts[k + 1] < starts[k] || starts[k] % 3 != 0) {
+      if (starts[k + 1] < starts[k] || starts[k] % bobj::corner_count != 0) {
         error = "the group starts are not increasing triangle offsets";
         return false;
       }
@@ -96,7 +98,7 @@ bool cBObjWriter::encode(const sBObjMesh &mesh, std::vector<uint8_t> &out, std::
       records.push_back(&m);
   }
 
-  const uint32_t triangles = index_count / 3;
+  const uint32_t triangles = index_count / bobj::corner_count;
   put_u8(out, mesh.flags);
   put_u32(out, uint32_t(vertices));
   put_u32(out, triangles);
@@ -106,26 +108,24 @@ bool cBObjWriter::encode(const sBObjMesh &mesh, std::vector<uint8_t> &out, std::
     put_floats(out, mesh.normals, vertices * 3);
   if (texcoords)
     put_floats(out, mesh.texcoords, vertices * 2);
-  // Each corner stream holds the first index and then differences, wrapping at 32 bits.
-  for (size_t c = 0; c < 3; ++c) {
+  for (size_t c = 0; c < bobj::corner_count; ++c) {
     uint32_t previous = 0;
     for (uint32_t j = 0; j < triangles; ++j) {
-      const uint32_t index = mesh.indices[3 * size_t(j) + c];
+      const uint32_t index = mesh.indices[bobj::corner_count * j + c];
       put_u32(out, index - previous);
       previous = index;
     }
   }
   std::vector<uint32_t> marks(triangles, 0);
   for (size_t k = 1; k < groups.size(); ++k)
-    marks[groups[k].start / 3] = 1;
+    marks[groups[k].start / bobj::corner_count] = 1;
   for (uint32_t mark : marks)
     put_u32(out, mark);
 
   for (const cMaterial *m : records) {
-    const std::string *strings[6] = {&m->name,   &m->map_Ka, &m->map_Kd,
-                                     &m->map_Ks, &m->bump,   &m->map_d};
+    const auto strings = bobj::material_strings(*m);
     for (const std::string *s : strings)
-      if (s->size() > 127) {
+      if (s->size() > bobj::max_string_length) {
         error = "material \"" + m->name.substr(0, 40) + "\" has a string over 127 bytes";
         out.clear();
         return false;
@@ -134,16 +134,7 @@ bool cBObjWriter::encode(const sBObjMesh &mesh, std::vector<uint8_t> &out, std::
       put_u8(out, uint8_t(s->size()));
     for (const std::string *s : strings)
       out.insert(out.end(), s->begin(), s->end());
-    for (float v : m->Ka)
-      put_f32(out, v);
-    for (float v : m->Kd)
-      put_f32(out, v);
-    for (float v : m->Ks)
-      put_f32(out, v);
-    put_f32(out, m->Ns);
-    put_u32(out, uint32_t(m->illum));
-    put_f32(out, m->d);
-    put_f32(out, m->Ni);
+    bobj::for_each_material_value(*m, [&out](auto v) { put_value(out, v); });
   }
   return true;
 }
