@@ -21,13 +21,13 @@ void require(const cMesh &mesh, const sMeshNeeds &needs) {
 
 std::vector<uint8_t> obj(const cMesh &mesh, const sMeshNeeds &needs) {
   require(mesh, needs);
-  const std::string text = mesh_export::obj_text(mesh);
+  const std::string text = mesh_export::obj_text(mesh_export::indexed(mesh));
   return std::vector<uint8_t>(text.begin(), text.end());
 }
 
 std::vector<uint8_t> bobj(const cMesh &mesh, const sMeshNeeds &needs) {
   require(mesh, needs);
-  return mesh_export::bobj_bytes(mesh);
+  return mesh_export::bobj_bytes(mesh_export::indexed(mesh));
 }
 
 std::vector<uint8_t> bobj_in_rar(const std::string &member, const cMesh &mesh,
