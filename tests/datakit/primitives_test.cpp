@@ -66,6 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
                     0.01},
         closed_case{"Icosphere", [] { return primitives::icosphere(3, 4); }, 4.0 / 3 * kPi * 27,
                     0.01},
+        closed_case{"GeodesicSphere", [] { return primitives::geodesic_sphere(3, 12); },
+                    4.0 / 3 * kPi * 27, 0.01},
         closed_case{"Torus", [] { return primitives::torus(5, 1, 96, 48); },
                     2 * kPi *kPi * 5 * 1 * 1, 0.01},
         closed_case{"TubeLoop",
@@ -105,6 +107,17 @@ TEST(Icosphere, EveryVertexOnTheSphereAndTrianglesQuadruplePerLevel) {
   for (int level = 0; level <= 3; ++level) {
     const cMesh m = primitives::icosphere(7, level);
     EXPECT_EQ(m.triangle_count(), size_t(20) << (2 * level));
+    for (const vec3 &p : m.positions)
+      EXPECT_NEAR(length(p), 7.0f, 1e-4f);
+  }
+}
+
+TEST(GeodesicSphere, HasTwentyTimesFrequencySquaredTrianglesOnTheSphere) {
+  for (int frequency : {1, 3, 12}) {
+    const cMesh m = primitives::geodesic_sphere(7, frequency);
+    EXPECT_EQ(m.triangle_count(), size_t(20 * frequency * frequency));
+    // Euler: V - E + F = 2 with E = 3F / 2, so every edge point is shared once.
+    EXPECT_EQ(m.vertex_count(), size_t(10 * frequency * frequency + 2));
     for (const vec3 &p : m.positions)
       EXPECT_NEAR(length(p), 7.0f, 1e-4f);
   }

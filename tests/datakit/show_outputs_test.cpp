@@ -213,7 +213,7 @@ TEST_F(ShowOutputs, ObjectIsAClosedSmoothShapeTheBendTwists) {
   EXPECT_FALSE(thing.flags & 0x10); // no materials
   EXPECT_TRUE(thing.materials.empty());
   EXPECT_LT(thing.positions.size() / 3, 65536u);
-  EXPECT_LE(thing.indices.size() / 3, 12000u);
+  EXPECT_LE(thing.indices.size() / 3, 8000u);
   const mesh_shape s = shape_of(thing);
   EXPECT_TRUE(s.indices_in_range);
   EXPECT_TRUE(s.normals_unit);
@@ -247,7 +247,7 @@ TEST_F(ShowOutputs, SphereIsClosedBumpyOutwardWithNormals) {
   sphere.load_from_rar("organic_sphere.bobj", "organic_sphere.rar");
   EXPECT_TRUE(sphere.flags & 0x02);
   EXPECT_TRUE(sphere.materials.empty());
-  EXPECT_LE(sphere.indices.size() / 3, 6000u); // fifteen copies a frame
+  EXPECT_LE(sphere.indices.size() / 3, 3000u); // fifteen copies a frame
   const mesh_shape s = shape_of(sphere);
   EXPECT_TRUE(s.normals_unit);
   EXPECT_EQ(s.open_or_misoriented_edges, 0u);

@@ -67,6 +67,26 @@ std::vector<uint32_t> triangulate_polygon(const std::vector<vec2> &poly) {
   return out;
 }
 
+// The twelve-cornered regular solid on the sphere of the given radius.
+cMesh icosahedron(float radius) {
+  const float g = (1.0f + std::sqrt(5.0f)) * 0.5f;
+  cMesh mesh;
+  const vec3 corners[12] = {{-1, g, 0}, {1, g, 0}, {-1, -g, 0}, {1, -g, 0},
+                            {0, -1, g}, {0, 1, g}, {0, -1, -g}, {0, 1, -g},
+                            {g, 0, -1}, {g, 0, 1}, {-g, 0, -1}, {-g, 0, 1}};
+  for (const vec3 &c : corners)
+    mesh.add_vertex(normalize(c) * radius);
+  const uint32_t faces[20][3] = {{0, 11, 5}, {0, 5, 1},  {0, 1, 7},   {0, 7, 10}, {0, 10, 11},
+                                 {1, 5, 9},  {5, 11, 4}, {11, 10, 2}, {10, 7, 6}, {7, 1, 8},
+                                 {3, 9, 4},  {3, 4, 2},  {3, 2, 6},   {3, 6, 8},  {3, 8, 9},
+                                 {4, 9, 5},  {2, 4, 11}, {6, 2, 10},  {8, 6, 7},  {9, 8, 1}};
+  for (const auto &f : faces)
+    mesh.add_triangle(f[0], f[1], f[2]);
+  for (sTriangle &t : mesh.triangles)
+    face_away_from_origin(mesh, t);
+  return mesh;
+}
+
 } // namespace
 
 namespace primitives {
@@ -158,25 +178,40 @@ cMesh uv_sphere(float radius, int rings, int segments) {
 }
 
 cMesh icosphere(float radius, int level) {
-  const float g = (1.0f + std::sqrt(5.0f)) * 0.5f;
-  cMesh mesh;
-  const vec3 corners[12] = {{-1, g, 0}, {1, g, 0}, {-1, -g, 0}, {1, -g, 0},
-                            {0, -1, g}, {0, 1, g}, {0, -1, -g}, {0, 1, -g},
-                            {g, 0, -1}, {g, 0, 1}, {-g, 0, -1}, {-g, 0, 1}};
-  for (const vec3 &c : corners)
-    mesh.add_vertex(normalize(c) * radius);
-  const uint32_t faces[20][3] = {{0, 11, 5}, {0, 5, 1},  {0, 1, 7},   {0, 7, 10}, {0, 10, 11},
-                                 {1, 5, 9},  {5, 11, 4}, {11, 10, 2}, {10, 7, 6}, {7, 1, 8},
-                                 {3, 9, 4},  {3, 4, 2},  {3, 2, 6},   {3, 6, 8},  {3, 8, 9},
-                                 {4, 9, 5},  {2, 4, 11}, {6, 2, 10},  {8, 6, 7},  {9, 8, 1}};
-  for (const auto &f : faces)
-    mesh.add_triangle(f[0], f[1], f[2]);
-  for (sTriangle &t : mesh.triangles)
-    face_away_from_origin(mesh, t);
+  cMesh mesh = icosahedron(radius);
   for (int i = 0; i < level; ++i)
     mesh = operators::subdivide_midpoint(mesh);
   for (vec3 &p : mesh.positions)
     p = normalize(p) * radius;
+  return mesh;
+}
+
+cMesh geodesic_sphere(float radius, int frequency) {
+  frequency = std::max(frequency, 1);
+  const cMesh base = icosahedron(radius);
+  cMesh mesh;
+  for (const sTriangle &t : base.triangles) {
+    const vec3 &a = base.positions[t.v[0]], &b = base.positions[t.v[1]],
+               &c = base.positions[t.v[2]];
+    // Row i holds frequency - i + 1 points from the a-c edge toward b.
+    const uint32_t first = uint32_t(mesh.vertex_count());
+    auto at = [&](int i, int j) {
+      return first + uint32_t(i * (frequency + 1) - i * (i - 1) / 2 + j);
+    };
+    for (int i = 0; i <= frequency; ++i)
+      for (int j = 0; j <= frequency - i; ++j) {
+        const float u = float(i) / float(frequency), v = float(j) / float(frequency);
+        mesh.add_vertex(normalize(a + (b - a) * u + (c - a) * v) * radius);
+      }
+    for (int i = 0; i < frequency; ++i)
+      for (int j = 0; j < frequency - i; ++j) {
+        mesh.add_triangle(at(i, j), at(i + 1, j), at(i, j + 1));
+        if (j + 1 < frequency - i)
+          mesh.add_triangle(at(i + 1, j), at(i + 1, j + 1), at(i, j + 1));
+      }
+  }
+  // Neighbouring faces made their shared edges' points apart: join them.
+  operators::weld(mesh, radius * 1e-5f);
   return mesh;
 }
 

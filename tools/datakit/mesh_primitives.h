@@ -22,6 +22,9 @@ cMesh uv_sphere(float radius, int rings, int segments);
 // Icosahedron split level times (each split quarters the triangles) and
 // pushed onto the sphere: 20 * 4^level triangles.
 cMesh icosphere(float radius, int level);
+// Icosahedron whose faces are cut into frequency^2 triangles each, pushed
+// onto the sphere: 20 * frequency^2 triangles, any count between the levels.
+cMesh geodesic_sphere(float radius, int frequency);
 
 // Ring about the z axis: major radius to the tube's centre, minor radius of
 // the tube.

@@ -29,7 +29,7 @@ cMesh knotted_tube() {
            50.0f;
   };
   auto swell = [](float t) { return 27.0f + 8.0f * std::sin(kTau * 3 * t + 0.6f); };
-  cMesh mesh = primitives::tube(knot, swell, 200, 28, true);
+  cMesh mesh = primitives::tube(knot, swell, 160, 24, true);
   operators::displace_by_noise(mesh, cNoise(1201), 1.0f / 30.0f, 2.5f, 3);
   operators::smooth_normals(mesh);
   return mesh;
@@ -45,7 +45,7 @@ sMeshNeeds knotted_tube_needs() {
   needs.min_radius = 150;
   needs.max_radius = 200;
   needs.origin_tolerance = 10; // the spin pivot and the twist centre
-  needs.max_triangles = 12000; // drawn up to seven times a frame with shells
+  needs.max_triangles = 8000; // drawn up to seven times a frame with shells
   return needs;
 }
 

@@ -32,7 +32,7 @@ std::vector<vec3> well_directions() {
 // the eye, 58.9 from the centre, for the flight through. Closed, so a copy
 // vanishes behind culling once the eye is inside it.
 cMesh well_sphere() {
-  cMesh mesh = primitives::icosphere(7, 4);
+  cMesh mesh = primitives::geodesic_sphere(7, 12);
   const std::vector<vec3> wells = well_directions();
   const cNoise noise(2201);
   constexpr float kWell = 0.33f; // angular radius of a well
@@ -62,7 +62,7 @@ sMeshNeeds well_sphere_needs() {
   needs.min_radius = 6;
   needs.max_radius = 8;
   needs.origin_tolerance = 0.5f;
-  needs.max_triangles = 6000; // fifteen copies a frame
+  needs.max_triangles = 3000; // fifteen copies a frame
   return needs;
 }
 
@@ -72,8 +72,8 @@ sMeshNeeds well_sphere_needs() {
 cImage xray_scale() {
   return pictures::colour_scale(256, {{0.0f, rgba(0.02f, 0.05f, 0.14f)},
                                       {0.45f, rgba(0.0f, 0.16f, 0.30f)},
-                                      {0.8f, rgba(0.0f, 0.34f, 0.47f)},
-                                      {1.0f, rgba(0.0f, 0.42f, 0.55f)}});
+                                      {0.8f, rgba(0.0f, 0.29f, 0.44f)},
+                                      {1.0f, rgba(0.0f, 0.36f, 0.52f)}});
 }
 
 } // namespace
