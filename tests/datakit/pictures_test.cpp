@@ -58,6 +58,40 @@ TEST(Ramp, InterpolatesBetweenStopsAndHoldsBeyondThem) {
     EXPECT_GT(scale.at(x, 0).r, scale.at(x - 1, 0).r);
 }
 
+TEST(Fills, GradientsRunFromTheirStartToTheirEnd) {
+  const std::vector<sColourStop> ramp = {{0, rgba(0, 0, 0)}, {1, rgba(1, 1, 1)}};
+  cImage linear(10, 4), radial(21, 21);
+  pictures::fill_linear_gradient(linear, vec2(0, 0), vec2(10, 0), ramp);
+  EXPECT_NEAR(linear.at(0, 2).r, 0.05f, 1e-5);
+  EXPECT_NEAR(linear.at(9, 0).r, 0.95f, 1e-5);
+  EXPECT_EQ(linear.at(4, 0).r, linear.at(4, 3).r);
+  pictures::fill_radial_gradient(radial, vec2(10.5f, 10.5f), 10, ramp);
+  EXPECT_FLOAT_EQ(radial.at(10, 10).r, 0);
+  EXPECT_NEAR(radial.at(20, 10).r, 1.0f, 1e-5);
+  EXPECT_FLOAT_EQ(radial.at(0, 0).r, 1);
+}
+
+TEST(Fills, NoiseSpreadsOverTheRampAndRepeatsForItsSeed) {
+  const std::vector<sColourStop> ramp = {{0, rgba(0, 0, 0)}, {1, rgba(1, 1, 1)}};
+  cImage a(64, 64), b(64, 64), c(64, 64);
+  pictures::fill_noise(a, cNoise(5), 16, 4, ramp);
+  pictures::fill_noise(b, cNoise(5), 16, 4, ramp);
+  pictures::fill_noise(c, cNoise(6), 16, 4, ramp);
+  float lo = 1, hi = 0;
+  bool same = true, other = false;
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) {
+      lo = std::min(lo, a.at(x, y).r);
+      hi = std::max(hi, a.at(x, y).r);
+      same = same && a.at(x, y).r == b.at(x, y).r;
+      other = other || a.at(x, y).r != c.at(x, y).r;
+    }
+  EXPECT_LT(lo, 0.35f);
+  EXPECT_GT(hi, 0.65f);
+  EXPECT_TRUE(same);
+  EXPECT_TRUE(other);
+}
+
 TEST(SphereMap, ShowsEachDirectionWhereTheGlSphereMapLooksItUp) {
   // Direction as colour: r, g, b = 0.5 + 0.5 x, y, z.
   const int size = 200;
