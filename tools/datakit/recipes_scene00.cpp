@@ -14,7 +14,7 @@
 namespace {
 
 // 1.0 x 1.0 x 0.5 world units at the scene's scale of 0.025, so the grid
-// pitch is 1.1 and 36 rows fill the letterbox.
+// pitch is 1.1 and 36 rows reach across the letterbox.
 cMesh chamfer_box() { return primitives::chamfered_box(vec3(40, 40, 20), 5); }
 
 sMeshNeeds chamfer_box_needs() {
