@@ -12,7 +12,7 @@ packages=(
   libvorbis-dev libogg-dev libebur128-dev
   libtinyobjloader-dev
   unar xz-utils ffmpeg sox imagemagick fonts-dejavu-core
-  libssl-dev libpng-dev
+  libssl-dev libpng-dev libjpeg-dev libfreetype-dev
 )
 
 missing=()

@@ -1,0 +1,8 @@
+// The whole show's recipe list (see recipes.h).
+#include "recipes.h"
+
+void add_show_recipes(cRecipeBook &book) {
+  add_scene00_recipes(book);
+  add_scene01_recipes(book);
+  add_scene02_recipes(book);
+}
