@@ -28,7 +28,7 @@ const char kUsage[] =
     "                     muxed in sync (AAC); progress bar on stderr\n"
     "  --stats            wall-clock time of every frame from --from to before --to\n"
     "                     (update, clear, render, glFinish), printed per scene on\n"
-    "                     stdout: frames, median ms, 95th percentile ms, fps\n"
+    "                     stdout: frames, median ms, 95th percentile ms, max ms, fps\n"
     "Timing:\n"
     "  --fps N            frame grid: frame n is drawn at capture time n*1000/N ms,\n"
     "                     rounded down (default 25, 1-240)\n"

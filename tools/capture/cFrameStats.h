@@ -1,5 +1,6 @@
-// Frame-time statistics per scene: frames, median, 95th percentile and
-// frames per second of the recorded wall-clock render times.
+// Frame-time statistics per scene: frames, median, 95th percentile, the
+// slowest frame and frames per second of the recorded wall-clock render
+// times.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@ struct frame_time_summary {
   size_t frames = 0;
   double median_ms = 0.0;
   double p95_ms = 0.0;
+  double max_ms = 0.0;
   double fps = 0.0; // frames divided by their summed time
 };
 
