@@ -144,12 +144,13 @@ TEST(FrameStepper, StopsAtTheLastTimeNeeded) {
   EXPECT_FALSE(extra[2].on_grid);
 }
 
-TEST(FrameStats, MedianPercentileSlowestAndRate) {
+TEST(FrameStats, MedianPercentileSlowestFirstAndRate) {
   frame_time_summary odd = cFrameStats::summarize({5, 1, 3});
   EXPECT_EQ(odd.frames, 3u);
   EXPECT_DOUBLE_EQ(odd.median_ms, 3);
   EXPECT_DOUBLE_EQ(odd.p95_ms, 5);
   EXPECT_DOUBLE_EQ(odd.max_ms, 5);
+  EXPECT_DOUBLE_EQ(odd.first_ms, 5) << "in the order given, not sorted";
   EXPECT_DOUBLE_EQ(odd.fps, 1000.0 * 3 / 9);
 
   std::vector<double> hundred;

@@ -1,6 +1,6 @@
 // Frame-time statistics per scene: frames, median, 95th percentile, the
-// slowest frame and frames per second of the recorded wall-clock render
-// times.
+// slowest frame, the scene's first frame (where its programs are compiled)
+// and frames per second of the recorded wall-clock render times.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +13,8 @@ struct frame_time_summary {
   double median_ms = 0.0;
   double p95_ms = 0.0;
   double max_ms = 0.0;
-  double fps = 0.0; // frames divided by their summed time
+  double first_ms = 0.0; // the first time given
+  double fps = 0.0;      // frames divided by their summed time
 };
 
 class cFrameStats {
