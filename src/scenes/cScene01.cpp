@@ -5,12 +5,15 @@
 
 #include "scenes/cScene01.h"
 
+#include <IL/il.h>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "scenes/cEnableScope.h"
 #include "scenes/fixed_function.h"
 #include "scenes/fullscreen_texture.h"
+#include "scenes/picture_bounds.h"
 #include "scenes/scene_maths.h"
 #include "scenes/scene_random.h"
 #include "scenes/texture_units.h"
@@ -26,6 +29,8 @@ const char *const kCreditsFile = "credits.png";
 namespace {
 
 const float kShellReach = 65.0f;
+// Wider than the few texels a filtered (mipmapped) edge reaches out.
+const float kCreditsMargin = 1.0f / 32.0f;
 const float kSpinStrength = 3.0f;
 const uint32_t kOuterSpinDelayMs = 400;
 const float kSlate[4] = {0.11764706f, 0.2f, 0.27450982f, 1.0f};
@@ -107,10 +112,21 @@ void cScene01::load() {
   object.drop_materials();
   sphere.load(kSphereMapFile);
   credits.load(kCreditsFile);
+  find_credits_window();
   shaders().add_shader<cShdBend>("bend_shader");
   shaders().add_shader<cShdNormExt>("normext_shader");
   sphere.upload(false, GL_REPEAT);
   credits.upload(true, GL_REPEAT);
+}
+
+void cScene01::find_credits_window() {
+  ilBindImage(credits.il_image);
+  const int32_t width = ilGetInteger(IL_IMAGE_WIDTH);
+  const int32_t height = ilGetInteger(IL_IMAGE_HEIGHT);
+  std::vector<uint8_t> rgba(size_t(width) * size_t(height) * 4);
+  if (!rgba.empty())
+    ilCopyPixels(0, 0, 0, width, height, 1, IL_RGBA, IL_UNSIGNED_BYTE, rgba.data());
+  credits_shown = opaque_window(rgba.data(), width, height, kCreditsMargin, credits_window);
 }
 
 void cScene01::enter() {
@@ -227,10 +243,11 @@ void cScene01::draw_shells(uint32_t t) {
 
 void cScene01::render() {
   const uint32_t t = static_cast<uint32_t>(clock->demo_time());
-  // At alpha 0 the blended quad changes no pixel: skip its fill.
-  if (fade.alpha > 0.0f) {
+  // At alpha 0, and where the picture is transparent, the blended quad
+  // changes no pixel: its fill is spared there.
+  if (fade.alpha > 0.0f && credits_shown) {
     const float colour[4] = {1.0f, 1.0f, 1.0f, fade.alpha};
-    draw_fullscreen_texture(credits.gl_name, colour, GL_MODULATE);
+    draw_fullscreen_texture(credits.gl_name, colour, GL_MODULATE, credits_window);
   }
 
   glMatrixMode(GL_MODELVIEW);

@@ -52,6 +52,7 @@ public:
   void update() override;
 
 private:
+  void find_credits_window();
   void draw_shells(uint32_t t);
 
   cMeshBObj object;
@@ -65,4 +66,7 @@ private:
   cTexture credits;
   std::deque<uint32_t> shells;
   credits_fade fade;
+  // The part of the screen the credits picture is not transparent in.
+  float credits_window[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+  bool credits_shown = true;
 };

@@ -7,7 +7,10 @@
 #include "scenes/fixed_function.h"
 #include "shaders/cShaderContainer_CG.h"
 
-void draw_fullscreen_texture(GLuint texture, const float colour[4], GLint env_mode) {
+void draw_fullscreen_texture(GLuint texture, const float colour[4], GLint env_mode,
+                             const float window[4]) {
+  static const float kWhole[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+  const float *w = window ? window : kWhole;
   cEnableScope scope(GL_TEXTURE_BIT);
   if (g_shader_container)
     g_shader_container->unbind();
@@ -34,15 +37,14 @@ void draw_fullscreen_texture(GLuint texture, const float colour[4], GLint env_mo
   glLoadIdentity();
 
   glColor4fv(colour);
+  // Screen and texture share the unit square, so each corner is its own
+  // texture coordinate.
+  const float corners[4][2] = {{w[0], w[1]}, {w[2], w[1]}, {w[2], w[3]}, {w[0], w[3]}};
   glBegin(GL_QUADS);
-  glTexCoord2f(0.0f, 0.0f);
-  glVertex3f(0.0f, 0.0f, 0.0f);
-  glTexCoord2f(1.0f, 0.0f);
-  glVertex3f(1.0f, 0.0f, 0.0f);
-  glTexCoord2f(1.0f, 1.0f);
-  glVertex3f(1.0f, 1.0f, 0.0f);
-  glTexCoord2f(0.0f, 1.0f);
-  glVertex3f(0.0f, 1.0f, 0.0f);
+  for (const float *c : corners) {
+    glTexCoord2f(c[0], c[1]);
+    glVertex3f(c[0], c[1], 0.0f);
+  }
   glEnd();
 
   glMatrixMode(GL_PROJECTION);

@@ -6,5 +6,9 @@
 #include <GL/gl.h>
 
 // Draws texture with the colour under the texture environment env_mode
-// (GL_MODULATE or GL_REPLACE), blended as blending stands.
-void draw_fullscreen_texture(GLuint texture, const float colour[4], GLint env_mode);
+// (GL_MODULATE or GL_REPLACE), blended as blending stands. A window
+// {left, bottom, right, top} of the unit square limits the quad to that
+// part of the screen and of the texture, drawing the same pixels there:
+// where the rest of the picture is transparent, the frame is the same.
+void draw_fullscreen_texture(GLuint texture, const float colour[4], GLint env_mode,
+                             const float window[4] = nullptr);

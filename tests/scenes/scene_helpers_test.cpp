@@ -1,8 +1,10 @@
 // The scene helpers that need no GL: random values against the C library's
 // sequence, the 4x4 product's layout, the axis guard, pulse shapes, camera
-// shots by count and the search-directory scope.
+// shots by count, the opaque window of a picture and the search-directory
+// scope.
 #include "scenes/cSearchDirScope.h"
 #include "scenes/camera_shots.h"
+#include "scenes/picture_bounds.h"
 #include "scenes/pulses.h"
 #include "scenes/scene_maths.h"
 #include "scenes/scene_random.h"
@@ -190,4 +192,36 @@ TEST(SceneSearchDirScope, DirectoryIsOnThePathForTheScopeOnly) {
     EXPECT_EQ(search_dirs().back(), "../data/models/orchid_models_obj/");
   }
   EXPECT_EQ(search_dirs().size(), before);
+}
+
+TEST(ScenePictureBounds, WindowHoldsEveryTexelNotFullyTransparent) {
+  // 8 x 4 RGBA, bottom row first; only alpha matters.
+  auto picture = [](std::vector<std::pair<int, int>> opaque) {
+    std::vector<uint8_t> rgba(8 * 4 * 4, 255);
+    for (size_t i = 3; i < rgba.size(); i += 4)
+      rgba[i] = 0;
+    for (auto [x, y] : opaque)
+      rgba[(y * 8 + x) * 4 + 3] = 1;
+    return rgba;
+  };
+  struct Case {
+    std::vector<std::pair<int, int>> opaque;
+    float margin;
+    bool found;
+    float window[4];
+  } cases[] = {
+      {{}, 0.0f, false, {}},
+      {{{2, 1}}, 0.0f, true, {0.25f, 0.25f, 0.375f, 0.5f}},
+      {{{2, 1}, {5, 2}}, 0.0f, true, {0.25f, 0.25f, 0.75f, 0.75f}},
+      {{{2, 1}, {5, 2}}, 0.125f, true, {0.125f, 0.125f, 0.875f, 0.875f}},
+      {{{0, 0}, {7, 3}}, 0.0f, true, {0.0f, 0.0f, 1.0f, 1.0f}},
+      {{{0, 3}}, 0.5f, true, {0.0f, 0.25f, 0.625f, 1.0f}}, // kept within the square
+  };
+  for (const Case &c : cases) {
+    const std::vector<uint8_t> rgba = picture(c.opaque);
+    float window[4] = {-1.0f, -1.0f, -1.0f, -1.0f};
+    ASSERT_EQ(opaque_window(rgba.data(), 8, 4, c.margin, window), c.found) << c.opaque.size();
+    for (int k = 0; k < 4; ++k)
+      EXPECT_FLOAT_EQ(window[k], c.found ? c.window[k] : -1.0f) << "side " << k;
+  }
 }

@@ -8,8 +8,10 @@
 #include "runtime/show_scenes.h"
 #include "scenes/cEnableScope.h"
 #include "scenes/fullscreen_texture.h"
+#include "scenes/picture_bounds.h"
 #include "scenes/texture_units.h"
 
+#include "assets/cTexture.h"
 #include "assets/search_path.h"
 #include "shaders/cShaderContainer_CG.h"
 #include "shaders/gl_harness.h"
@@ -326,4 +328,34 @@ TEST(SceneTextureUnits, ResetLeavesEveryUnitPlainAndUnitZeroActive) {
   }
   glActiveTextureARB(GL_TEXTURE0_ARB);
   glDeleteTextures(1, &texture);
+}
+
+TEST(SceneFullscreenTexture, OpaqueWindowOfTheCreditsDrawsTheSameFrame) {
+  ASSERT_TRUE(std::filesystem::exists("../data/textures/credits.png")) << "build the data target";
+  cTexture credits;
+  credits.load("credits.png");
+  credits.upload(true, GL_REPEAT);
+  ilBindImage(credits.il_image);
+  const int w = ilGetInteger(IL_IMAGE_WIDTH), h = ilGetInteger(IL_IMAGE_HEIGHT);
+  std::vector<uint8_t> rgba(size_t(w) * h * 4);
+  ilCopyPixels(0, 0, 0, w, h, 1, IL_RGBA, IL_UNSIGNED_BYTE, rgba.data());
+  float window[4];
+  ASSERT_TRUE(opaque_window(rgba.data(), w, h, 1.0f / 32.0f, window));
+  EXPECT_LT((window[2] - window[0]) * (window[3] - window[1]), 0.5f)
+      << "the picture is transparent around its text";
+
+  glDisable(GL_ALPHA_TEST);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  const float colour[4] = {1.0f, 1.0f, 1.0f, 0.65f};
+  auto frame_with = [&](const float *part) {
+    glClearColor(0.11764706f, 0.2f, 0.27450982f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    draw_fullscreen_texture(credits.gl_name, colour, GL_MODULATE, part);
+    return rgb_frame();
+  };
+  const std::vector<uint8_t> whole = frame_with(nullptr), part = frame_with(window);
+  EXPECT_EQ(differing_pixels(whole, part), 0);
+  EXPECT_GT(drawn_pixels(whole, 60), 2000) << "the credits show";
+  glEnable(GL_ALPHA_TEST);
 }
