@@ -66,7 +66,7 @@ demo_layer(effects USES platform LIBS PkgConfig::GLU OpenGL::GL m)
 demo_layer(runtime USES platform audio assets shaders
   LIBS PkgConfig::SDL PkgConfig::GLU PkgConfig::DEVIL OpenGL::GL m)
 demo_layer(scenes USES runtime effects shaders archive assets audio platform rar
-  LIBS OpenGL::GL PkgConfig::GLU m)
+  LIBS OpenGL::GL PkgConfig::GLU PkgConfig::DEVIL m)
 
 # The whole engine with the whole of src/ in view, for the program, tools
 # and tests.

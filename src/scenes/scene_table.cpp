@@ -1,5 +1,19 @@
 // Scene classes of the show; slots without a class get an empty scene.
 #include "runtime/cSceneEmpty.h"
 #include "runtime/show_scenes.h"
+#include "scenes/cScene00.h"
+#include "scenes/cScene01.h"
+#include "scenes/cScene02.h"
 
-cScene *create_show_scene(int, demo_clock *clock) { return new cSceneEmpty(clock); }
+cScene *create_show_scene(int index, demo_clock *clock) {
+  switch (index) {
+  case 0:
+    return new cScene00(clock);
+  case 1:
+    return new cScene01(clock);
+  case 2:
+    return new cScene02(clock);
+  default:
+    return new cSceneEmpty(clock);
+  }
+}

@@ -144,11 +144,13 @@ TEST(FrameStepper, StopsAtTheLastTimeNeeded) {
   EXPECT_FALSE(extra[2].on_grid);
 }
 
-TEST(FrameStats, MedianPercentileAndRate) {
+TEST(FrameStats, MedianPercentileSlowestFirstAndRate) {
   frame_time_summary odd = cFrameStats::summarize({5, 1, 3});
   EXPECT_EQ(odd.frames, 3u);
   EXPECT_DOUBLE_EQ(odd.median_ms, 3);
   EXPECT_DOUBLE_EQ(odd.p95_ms, 5);
+  EXPECT_DOUBLE_EQ(odd.max_ms, 5);
+  EXPECT_DOUBLE_EQ(odd.first_ms, 5) << "in the order given, not sorted";
   EXPECT_DOUBLE_EQ(odd.fps, 1000.0 * 3 / 9);
 
   std::vector<double> hundred;
@@ -157,6 +159,7 @@ TEST(FrameStats, MedianPercentileAndRate) {
   frame_time_summary s = cFrameStats::summarize(hundred);
   EXPECT_DOUBLE_EQ(s.median_ms, 50.5) << "even count: mean of the middle two";
   EXPECT_DOUBLE_EQ(s.p95_ms, 95) << "nearest rank";
+  EXPECT_DOUBLE_EQ(s.max_ms, 100) << "the slowest frame, even beyond the percentile";
   EXPECT_EQ(cFrameStats::summarize({}).frames, 0u);
 }
 

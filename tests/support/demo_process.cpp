@@ -77,6 +77,12 @@ DemoTree::DemoTree() {
   fs::create_directories(root + "/run");
   fs::create_directories(root + "/data");
   fs::create_directory_symlink(DEMO_SOURCE_DIR "/src", root + "/src");
+  // The scenes load their meshes and pictures at start-up: the checkout's
+  // (made by the data target), linked, so never write or remove inside them.
+  for (const char *dir : {"models", "textures"})
+    if (fs::is_directory(DEMO_SOURCE_DIR "/data/" + std::string(dir)))
+      fs::create_directory_symlink(DEMO_SOURCE_DIR "/data/" + std::string(dir),
+                                   root + "/data/" + dir);
 }
 
 DemoTree::~DemoTree() {

@@ -23,7 +23,9 @@ private:
   _XDisplay *dpy = nullptr;
 };
 
-// A temporary tree whose run/ folder is the working directory of the demo.
+// A temporary tree whose run/ folder is the working directory of the demo;
+// its data/ holds the test's own files beside the checkout's models and
+// textures.
 class DemoTree {
 public:
   DemoTree();

@@ -1,5 +1,6 @@
-// Frame-time statistics per scene: frames, median, 95th percentile and
-// frames per second of the recorded wall-clock render times.
+// Frame-time statistics per scene: frames, median, 95th percentile, the
+// slowest frame, the scene's first frame (where its programs are compiled)
+// and frames per second of the recorded wall-clock render times.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +12,9 @@ struct frame_time_summary {
   size_t frames = 0;
   double median_ms = 0.0;
   double p95_ms = 0.0;
-  double fps = 0.0; // frames divided by their summed time
+  double max_ms = 0.0;
+  double first_ms = 0.0; // the first time given
+  double fps = 0.0;      // frames divided by their summed time
 };
 
 class cFrameStats {

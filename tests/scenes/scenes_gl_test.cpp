@@ -1,0 +1,361 @@
+// Scenes 0, 1 and 2 under the GL with the show's data: a second entry draws
+// what a first entry at the same demo time draws, whatever ran in between;
+// and the GL helpers leave the state as they found it.
+#include "platform/gl_extensions.h"
+
+#include "runtime/cDemoDirector.h"
+#include "runtime/demo_main.h"
+#include "runtime/show_scenes.h"
+#include "scenes/cEnableScope.h"
+#include "scenes/fullscreen_texture.h"
+#include "scenes/picture_bounds.h"
+#include "scenes/texture_units.h"
+
+#include "assets/cTexture.h"
+#include "assets/search_path.h"
+#include "shaders/cShaderContainer_CG.h"
+#include "shaders/gl_harness.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+using namespace harness;
+
+namespace {
+
+// The program's start-up as far as the scenes need it, run from src/ so that
+// ../data and ../src are the checkout's.
+struct ShowEnvironment : testing::Environment {
+  void SetUp() override {
+    open_test_window();
+    set_gl_defaults();
+    init_image_library();
+    ASSERT_EQ(chdir(DEMO_SOURCE_DIR "/src"), 0);
+    add_search_dir("../data");
+    add_search_dir("../data/models");
+    add_search_dir("../data/textures");
+    g_shader_container = new cShaderContainer_CG();
+    g_shader_container->init();
+  }
+  void TearDown() override {
+    delete g_shader_container;
+    g_shader_container = nullptr;
+    SDL_Quit();
+  }
+};
+const auto *const environment = testing::AddGlobalTestEnvironment(new ShowEnvironment);
+
+const char *const kSceneData[] = {
+    "../data/models/chamferbox2.obj",
+    "../data/textures/orvalt_col.png",
+    "../data/models/thing2.rar",
+    "../data/textures/sphere_soapbubble01.png",
+    "../data/textures/credits.png",
+    "../data/models/organic_sphere.rar",
+    "../data/textures/xray_colscale01.png",
+};
+
+std::string clock_text(int32_t ms) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", ms / 3600000, ms / 60000 % 60,
+                ms / 1000 % 60, ms % 1000);
+  return text;
+}
+
+std::string marker(const std::string &name, int32_t ms) {
+  return name + " " + clock_text(ms) + "\n";
+}
+
+std::string scene_marker(int index, int32_t ms) { return marker("s0" + std::to_string(index), ms); }
+
+std::vector<uint8_t> rgb_frame() {
+  std::vector<uint8_t> rgba = read_frame(), rgb(size_t(kWidth) * kHeight * 3);
+  for (int i = 0; i < kWidth * kHeight; ++i)
+    for (int c = 0; c < 3; ++c)
+      rgb[i * 3 + c] = rgba[i * 4 + c];
+  return rgb;
+}
+
+// One run of the show from the program's GL defaults: the scene table made
+// and loaded as the director does it, markers from text, frames on the
+// 40 ms grid of the capture, drawn only every 400 ms and where a frame is
+// kept (the scenes' state moves in update). rand() is seeded just before the frame that
+// enters the scene at seed_after, so the scene draws the same random values
+// however many an earlier entry took.
+std::map<int32_t, std::vector<uint8_t>> play(const std::string &markers, int32_t seed_after,
+                                             const std::vector<int32_t> &keep) {
+  set_gl_defaults();
+  reset_texture_units();
+  uint32_t ticks = 5000;
+  cDemoDirector director(create_show_scene, [&ticks] { return ticks; });
+  director.reset_clock();
+  for (int index = 0; index <= 10; ++index) {
+    director.scenes.push_back(create_show_scene(index, &director.clock));
+    director.scenes.back()->load();
+  }
+  director.events.load_text(markers.data(), markers.size());
+  std::map<int32_t, std::vector<uint8_t>> frames;
+  bool seeded = false;
+  for (int32_t t = 40; t <= keep.back(); t += 40) {
+    if (!seeded && t > seed_after) {
+      std::srand(4242);
+      seeded = true;
+    }
+    ticks = 5000 + uint32_t(t);
+    director.update();
+    const bool kept = std::find(keep.begin(), keep.end(), t) != keep.end();
+    if (!kept && t % 400 != 0)
+      continue;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    director.render();
+    if (kept)
+      frames[t] = rgb_frame();
+  }
+  return frames;
+}
+
+int differing_pixels(const std::vector<uint8_t> &a, const std::vector<uint8_t> &b) {
+  int n = 0;
+  for (size_t i = 0; i < a.size(); i += 3)
+    n += a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2];
+  return n;
+}
+
+// Pixels away from the colour of the top-left corner by more than tol.
+int drawn_pixels(const std::vector<uint8_t> &f, int tol = 30) {
+  const size_t corner = (size_t(kHeight) - 1) * kWidth * 3;
+  int n = 0;
+  for (size_t i = 0; i < f.size(); i += 3)
+    n += std::abs(f[i] - f[corner]) + std::abs(f[i + 1] - f[corner + 1]) +
+             std::abs(f[i + 2] - f[corner + 2]) >
+         tol;
+  return n;
+}
+
+void save_rgb(const std::vector<uint8_t> &rgb, const std::string &name) {
+  const std::string dir = picture_dir("scenes");
+  ILuint image = 0;
+  ilGenImages(1, &image);
+  ilBindImage(image);
+  ilTexImage(kWidth, kHeight, 1, 3, IL_RGB, IL_UNSIGNED_BYTE, const_cast<uint8_t *>(rgb.data()));
+  ilEnable(IL_FILE_OVERWRITE);
+  ilSave(IL_PNG, (dir + "/" + name + ".png").c_str());
+  ilDeleteImages(1, &image);
+}
+
+// A scene and the scene that runs just before its second entry.
+struct ReEntry : testing::TestWithParam<std::pair<int, int>> {
+  void SetUp() override {
+    for (const char *file : kSceneData)
+      ASSERT_TRUE(std::filesystem::exists(file)) << file << " is missing: build the data target";
+  }
+};
+
+// Accents inside the compared stretch, the same in both timelines.
+std::string accents(int scene, int32_t enter) {
+  switch (scene) {
+  case 1:
+    return marker("fx1", enter + 100) + marker("sbd", enter + 200) + marker("snare", enter + 300) +
+           marker("sbip", enter + 1100);
+  case 2:
+    return marker("bd", enter + 100) + marker("clap", enter + 300) + marker("bd", enter + 1100);
+  default:
+    return "";
+  }
+}
+
+} // namespace
+
+TEST_P(ReEntry, SecondEntryDrawsLikeAFirstEntryAtTheSameTime) {
+  const int scene = GetParam().first, last = GetParam().second;
+  const int other = 3 - scene - last;
+  const int32_t enter = 2000;
+  const std::vector<int32_t> keep = {enter + 40, enter + 400, enter + 1200, enter + 2400};
+
+  const auto once = play(scene_marker(scene, enter) + accents(scene, enter), enter, keep);
+  // Entered and left before, with the other two scenes and their accents
+  // in between: the state each leaves behind must not show.
+  const std::string before = scene_marker(scene, 400) + scene_marker(other, 1000) +
+                             accents(other, 1000) + scene_marker(last, 1400) + accents(last, 1400);
+  const auto again = play(before + scene_marker(scene, enter) + accents(scene, enter), enter, keep);
+
+  for (int32_t t : keep) {
+    const std::string name = "reentry-s0" + std::to_string(scene) + "-after-s0" +
+                             std::to_string(last) + "-" + std::to_string(t);
+    const int off = differing_pixels(once.at(t), again.at(t));
+    EXPECT_EQ(off, 0) << "at " << t << " ms; pictures " << name << "-{once,again}.png";
+    if (off != 0) {
+      save_rgb(once.at(t), name + "-once");
+      save_rgb(again.at(t), name + "-again");
+    }
+  }
+  // Something is drawn, or equal frames would prove nothing.
+  EXPECT_GT(drawn_pixels(once.at(keep.back())), 5000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenes, ReEntry,
+                         testing::Values(std::make_pair(0, 1), std::make_pair(0, 2),
+                                         std::make_pair(1, 0), std::make_pair(1, 2),
+                                         std::make_pair(2, 0), std::make_pair(2, 1)),
+                         [](const testing::TestParamInfo<std::pair<int, int>> &info) {
+                           return "Scene" + std::to_string(info.param.first) + "AfterScene" +
+                                  std::to_string(info.param.second);
+                         });
+
+TEST(SceneEnableScope, SwitchesComeBackAndTheLightsToo) {
+  const GLenum caps[] = {GL_LIGHTING, GL_FOG, GL_DEPTH_TEST, GL_BLEND};
+  for (int lights = 0; lights < 4; ++lights) {
+    const bool light0 = lights & 1, light1 = lights & 2;
+    light0 ? glEnable(GL_LIGHT0) : glDisable(GL_LIGHT0);
+    light1 ? glEnable(GL_LIGHT1) : glDisable(GL_LIGHT1);
+    GLboolean before[4];
+    for (int k = 0; k < 4; ++k)
+      before[k] = glIsEnabled(caps[k]);
+    GLint env_before = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env_before);
+    {
+      cEnableScope scope(GL_TEXTURE_BIT);
+      light0 ? glDisable(GL_LIGHT0) : glEnable(GL_LIGHT0);
+      light1 ? glDisable(GL_LIGHT1) : glEnable(GL_LIGHT1);
+      for (GLenum cap : caps)
+        glIsEnabled(cap) ? glDisable(cap) : glEnable(cap);
+      glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
+    }
+    EXPECT_EQ(bool(glIsEnabled(GL_LIGHT0)), light0) << lights;
+    EXPECT_EQ(bool(glIsEnabled(GL_LIGHT1)), light1) << lights;
+    for (int k = 0; k < 4; ++k)
+      EXPECT_EQ(glIsEnabled(caps[k]), before[k]) << "cap " << k;
+    GLint env_after = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env_after);
+    EXPECT_EQ(env_after, env_before) << "a group asked for comes back with the enables";
+  }
+}
+
+TEST(SceneFullscreenTexture, CoversTheWindowAndLeavesStateAsItWas) {
+  const GLuint texture = make_texture_2d(4, 4, [](float, float, float *c) {
+    c[0] = 200 / 255.0f, c[1] = 100 / 255.0f, c[2] = 50 / 255.0f, c[3] = 1.0f;
+  });
+  const GLuint other =
+      make_texture_2d(4, 4, [](float, float, float *c) { c[0] = c[1] = c[2] = 1; });
+  struct Case {
+    GLint env;
+    float colour[4];
+    int rgb[3];
+  } cases[] = {
+      {GL_REPLACE, {0.0f, 0.0f, 0.0f, 1.0f}, {200, 100, 50}},
+      {GL_MODULATE, {1.0f, 0.0f, 1.0f, 1.0f}, {200, 0, 50}},
+  };
+  for (const Case &c : cases) {
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_DEPTH_TEST);
+    glActiveTextureARB(GL_TEXTURE1_ARB);
+    glEnable(GL_TEXTURE_2D);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glBindTexture(GL_TEXTURE_2D, other);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-3, 3, -2, 2, -9, 9);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(1, 2, 3);
+    float projection[16], modelview[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+
+    draw_fullscreen_texture(texture, c.colour, c.env);
+
+    const std::vector<uint8_t> f = read_frame();
+    for (int y : {1, kHeight / 2, kHeight - 2})
+      for (int x : {1, kWidth / 2, kWidth - 2}) {
+        const Rgba p = at(f, x, y);
+        EXPECT_NEAR(p.r, c.rgb[0], 2) << x << "," << y;
+        EXPECT_NEAR(p.g, c.rgb[1], 2) << x << "," << y;
+        EXPECT_NEAR(p.b, c.rgb[2], 2) << x << "," << y;
+      }
+    float projection_after[16], modelview_after[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection_after);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview_after);
+    EXPECT_TRUE(std::equal(projection, projection + 16, projection_after));
+    EXPECT_TRUE(std::equal(modelview, modelview + 16, modelview_after));
+    GLint binding = 0, env = 0, mode = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &binding);
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(GLuint(binding), other);
+    EXPECT_EQ(env, GL_ADD);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING) && glIsEnabled(GL_LIGHT0) && glIsEnabled(GL_DEPTH_TEST));
+    glActiveTextureARB(GL_TEXTURE1_ARB);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D)) << "unit 1 is off only while the quad draws";
+    glDisable(GL_TEXTURE_2D);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+  }
+  glDeleteTextures(1, &texture);
+  glDeleteTextures(1, &other);
+}
+
+TEST(SceneTextureUnits, ResetLeavesEveryUnitPlainAndUnitZeroActive) {
+  const GLuint texture = make_texture_2d(2, 2, [](float, float, float *c) { c[0] = 1; });
+  for (int unit = 0; unit < 3; ++unit) {
+    glActiveTextureARB(GL_TEXTURE0_ARB + unit);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_TEXTURE_1D);
+    glBindTexture(GL_TEXTURE_2D, texture);
+  }
+  reset_texture_units();
+  GLint active = 0;
+  glGetIntegerv(GL_ACTIVE_TEXTURE_ARB, &active);
+  EXPECT_EQ(active, GL_TEXTURE0_ARB);
+  for (int unit = 0; unit < 3; ++unit) {
+    glActiveTextureARB(GL_TEXTURE0_ARB + unit);
+    GLint binding = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &binding);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D)) << unit;
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_1D)) << unit;
+    EXPECT_EQ(binding, 0) << unit;
+  }
+  glActiveTextureARB(GL_TEXTURE0_ARB);
+  glDeleteTextures(1, &texture);
+}
+
+TEST(SceneFullscreenTexture, OpaqueWindowOfTheCreditsDrawsTheSameFrame) {
+  ASSERT_TRUE(std::filesystem::exists("../data/textures/credits.png")) << "build the data target";
+  cTexture credits;
+  credits.load("credits.png");
+  credits.upload(true, GL_REPEAT);
+  ilBindImage(credits.il_image);
+  const int w = ilGetInteger(IL_IMAGE_WIDTH), h = ilGetInteger(IL_IMAGE_HEIGHT);
+  std::vector<uint8_t> rgba(size_t(w) * h * 4);
+  ilCopyPixels(0, 0, 0, w, h, 1, IL_RGBA, IL_UNSIGNED_BYTE, rgba.data());
+  float window[4];
+  ASSERT_TRUE(opaque_window(rgba.data(), w, h, 1.0f / 32.0f, window));
+  EXPECT_LT((window[2] - window[0]) * (window[3] - window[1]), 0.5f)
+      << "the picture is transparent around its text";
+
+  glDisable(GL_ALPHA_TEST);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  const float colour[4] = {1.0f, 1.0f, 1.0f, 0.65f};
+  auto frame_with = [&](const float *part) {
+    glClearColor(0.11764706f, 0.2f, 0.27450982f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    draw_fullscreen_texture(credits.gl_name, colour, GL_MODULATE, part);
+    return rgb_frame();
+  };
+  const std::vector<uint8_t> whole = frame_with(nullptr), part = frame_with(window);
+  EXPECT_EQ(differing_pixels(whole, part), 0);
+  EXPECT_GT(drawn_pixels(whole, 60), 2000) << "the credits show";
+  glEnable(GL_ALPHA_TEST);
+}
