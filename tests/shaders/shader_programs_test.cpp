@@ -8,11 +8,14 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 
 using namespace gl_test;
 using Rgba = gl_test::rgba;
+using vec3 = std::array<float, 3>;
+using vec4 = std::array<float, 4>;
 
 namespace {
 
@@ -41,12 +44,10 @@ int brightest(const frame &f) {
 void mean_colour(const frame &f, Rgba bg, double out[3]) {
   double sum[3] = {0, 0, 0};
   int n = 0;
-  for (int y = 0; y < kHeight; ++y)
-    for (int x = 0; x < kWidth; ++x) {
-      const Rgba p = at(f, x, y);
-      if (std::abs(p.r - bg.r) + std::abs(p.g - bg.g) + std::abs(p.b - bg.b) <= 12)
-        continue;
-      sum[0] += p.r, sum[1] += p.g, sum[2] += p.b;
+  for (size_t i = 0; i < f.size(); i += 4)
+    if (std::abs(f[i] - bg.r) + std::abs(f[i + 1] - bg.g) + std::abs(f[i + 2] - bg.b) > 12) {
+      for (int c = 0; c < 3; ++c)
+        sum[c] += f[i + c];
       ++n;
     }
   for (int c = 0; c < 3; ++c)
@@ -61,34 +62,6 @@ int depth_covered() {
   return int(std::count_if(depth.begin(), depth.end(), [](float d) { return d < 1.0f; }));
 }
 
-// Every test starts from the program's defaults and leaves them behind.
-struct Programs : testing::Test {
-  void SetUp() override {
-    box().unbind();
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glViewport(0, 0, kWidth, kHeight);
-  }
-  void TearDown() override {
-    box().unbind();
-    glPopAttrib();
-    for (GLenum unit : {GL_TEXTURE2_ARB, GL_TEXTURE1_ARB, GL_TEXTURE0_ARB}) {
-      glActiveTextureARB(unit);
-      glBindTexture(GL_TEXTURE_1D, 0);
-      glBindTexture(GL_TEXTURE_2D, 0);
-    }
-    for (GLuint t : textures)
-      glDeleteTextures(1, &t);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-  }
-  GLuint keep(GLuint t) {
-    textures.push_back(t);
-    return t;
-  }
-  std::vector<GLuint> textures;
-};
-
-// --- meshes, textures and GL state standing in for the show's ---
-
 struct Mesh {
   std::vector<float> positions, normals, texcoords;
   std::vector<uint32_t> indices;
@@ -101,14 +74,13 @@ Mesh parametric(int slices, int stacks, const std::function<void(float, float, f
   Mesh m;
   for (int j = 0; j <= stacks; ++j)
     for (int i = 0; i <= slices; ++i) {
-      const float u = float(i) / slices, v = float(j) / stacks, e = 1e-3f;
+      const float u = float(i) / slices, v = float(j) / stacks;
       // Differences step inward at the far edges.
-      const float du = i == slices ? -e : e, dv = j == stacks ? -e : e;
-      float p[3], pu[3], pv[3];
+      const float du = i == slices ? -1e-3f : 1e-3f, dv = j == stacks ? -1e-3f : 1e-3f;
+      float p[3], pu[3], pv[3], a[3], b[3];
       f(u, v, p);
       f(u + du, v, pu);
       f(u, v + dv, pv);
-      float a[3], b[3];
       for (int c = 0; c < 3; ++c) {
         a[c] = (pu[c] - p[c]) * (du > 0 ? 1 : -1);
         b[c] = (pv[c] - p[c]) * (dv > 0 ? 1 : -1);
@@ -120,10 +92,9 @@ Mesh parametric(int slices, int stacks, const std::function<void(float, float, f
         len = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
         std::copy(p, p + 3, n);
       }
-      const float s = (flip ? -1.0f : 1.0f) / (len > 0 ? len : 1.0f);
       for (int c = 0; c < 3; ++c) {
         m.positions.push_back(p[c]);
-        m.normals.push_back(n[c] * s);
+        m.normals.push_back(n[c] * (flip ? -1.0f : 1.0f) / (len > 0 ? len : 1.0f));
       }
       m.texcoords.insert(m.texcoords.end(), {u, v});
     }
@@ -150,15 +121,6 @@ Mesh sphere(float r, int slices = 96, int stacks = 64,
   });
 }
 
-// A flat w x h panel in the x-y plane facing +z, centred on the origin.
-Mesh panel(float w, float h) {
-  return parametric(48, 8, [=](float u, float v, float *p) {
-    p[0] = (u - 0.5f) * w;
-    p[1] = (v - 0.5f) * h;
-    p[2] = 0.0f;
-  });
-}
-
 // Draws with client arrays: positions, normals, texcoords on set 0.
 void draw(const Mesh &m) {
   glEnableClientState(GL_VERTEX_ARRAY);
@@ -174,14 +136,22 @@ void draw(const Mesh &m) {
   glDisableClientState(GL_VERTEX_ARRAY);
 }
 
-// Uploads a texture of w x h texels (h = 0: a 1D texture) made by f(s, t, rgba).
+// Binds a program, draws the mesh and falls back to fixed function.
+void draw_with(const char *shader, const Mesh &m) {
+  box().bind(shader);
+  draw(m);
+  box().unbind();
+}
+
+// A texture of w x h texels (h = 0: a 1D texture) made by f(s, t, rgba).
 GLuint make_texture(int w, int h, const std::function<void(float, float, float *)> &f) {
   const GLenum target = h ? GL_TEXTURE_2D : GL_TEXTURE_1D;
-  std::vector<uint8_t> px(size_t(w) * std::max(h, 1) * 4);
-  for (int y = 0; y < std::max(h, 1); ++y)
+  const int rows = std::max(h, 1);
+  std::vector<uint8_t> px(size_t(w) * rows * 4);
+  for (int y = 0; y < rows; ++y)
     for (int x = 0; x < w; ++x) {
       float c[4] = {0, 0, 0, 1};
-      f((x + 0.5f) / w, (y + 0.5f) / std::max(h, 1), c);
+      f((x + 0.5f) / w, (y + 0.5f) / rows, c);
       for (int k = 0; k < 4; ++k)
         px[(size_t(y) * w + x) * 4 + k] = uint8_t(std::clamp(c[k], 0.0f, 1.0f) * 255.0f + 0.5f);
     }
@@ -189,7 +159,6 @@ GLuint make_texture(int w, int h, const std::function<void(float, float, float *
   glGenTextures(1, &tex);
   glBindTexture(target, tex);
   glTexParameteri(target, GL_TEXTURE_WRAP_S, h ? GL_REPEAT : GL_CLAMP_TO_EDGE);
-  glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(target, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
   if (h)
     glTexImage2D(target, 0, GL_RGBA, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
@@ -217,6 +186,12 @@ void perspective_camera(float fovy, float near_plane, float far_plane, const flo
   gluLookAt(eye[0], eye[1], eye[2], centre[0], centre[1], centre[2], up[0], up[1], up[2]);
 }
 
+// A camera at eye looking at the origin.
+void look_at(float fovy, float near_plane, float far_plane, vec3 eye, vec3 up = {0, 1, 0}) {
+  const float centre[3] = {0, 0, 0};
+  perspective_camera(fovy, near_plane, far_plane, eye.data(), centre, up.data());
+}
+
 void set_material(const float ambient_diffuse[4], const float specular[4], float shininess) {
   static const float none[4] = {0, 0, 0, 0};
   glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, ambient_diffuse);
@@ -225,29 +200,75 @@ void set_material(const float ambient_diffuse[4], const float specular[4], float
   glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, shininess);
 }
 
-void set_light(GLenum light, const float position[4], const float ambient[4],
-               const float diffuse[4], const float specular[4]) {
-  glLightfv(light, GL_POSITION, position);
-  glLightfv(light, GL_AMBIENT, ambient);
-  glLightfv(light, GL_DIFFUSE, diffuse);
-  glLightfv(light, GL_SPECULAR, specular);
-  glEnable(light);
+void material(vec4 ambient_diffuse, vec4 specular, float shininess) {
+  set_material(ambient_diffuse.data(), specular.data(), shininess);
 }
+
+// A light with a grey ambient term; the position is taken in the current modelview.
+void light(GLenum which, vec4 position, vec4 diffuse, vec4 specular, float ambient = 0.0f) {
+  const float grey[4] = {ambient, ambient, ambient, 1};
+  glLightfv(which, GL_POSITION, position.data());
+  glLightfv(which, GL_AMBIENT, grey);
+  glLightfv(which, GL_DIFFUSE, diffuse.data());
+  glLightfv(which, GL_SPECULAR, specular.data());
+  glEnable(which);
+}
+
+// Depth-tested, culled, lit, unblended, unfogged, seen from eye.
+void lit_view(float fovy, vec3 eye) {
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_CULL_FACE);
+  glDisable(GL_BLEND);
+  glDisable(GL_FOG);
+  glEnable(GL_LIGHTING);
+  glEnable(GL_RESCALE_NORMAL);
+  look_at(fovy, 1, 500, eye);
+}
+
+// Every test starts from the program's defaults and leaves them behind.
+struct Programs : testing::Test {
+  void SetUp() override {
+    box().unbind();
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glViewport(0, 0, kWidth, kHeight);
+  }
+  void TearDown() override {
+    box().unbind();
+    glPopAttrib();
+    for (GLenum unit : {GL_TEXTURE2_ARB, GL_TEXTURE1_ARB, GL_TEXTURE0_ARB}) {
+      glActiveTextureARB(unit);
+      glBindTexture(GL_TEXTURE_1D, 0);
+      glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    glDeleteTextures(GLsizei(textures.size()), textures.data());
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+  }
+  GLuint keep(GLuint t) {
+    textures.push_back(t);
+    return t;
+  }
+  // A flat texture, bound on the active unit with 2D texturing on.
+  void bind_flat(float r, float g, float b) {
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, keep(flat_texture(r, g, b)));
+  }
+  std::vector<GLuint> textures;
+};
 
 // --- scene 1: the bend object and its shells ---
 
-// A lumpy, flattened, elongated blob: twists show on it.
+// An elongated, flattened blob with lumps: twists show on it.
 Mesh organic_blob() {
   return parametric(160, 96, [](float u, float v, float *p) {
     const float phi = u * 2.0f * float(M_PI), theta = v * float(M_PI);
-    const float lump = 1.0f + 0.12f * std::sin(5 * phi) * std::sin(4 * theta) +
-                       0.06f * std::cos(9 * phi + 3 * theta);
+    const float lump = 1.0f + 0.12f * std::sin(5 * phi) * std::sin(4 * theta);
     p[0] = 70.0f * lump * std::sin(theta) * std::cos(phi);
     p[1] = 38.0f * lump * std::sin(theta) * std::sin(phi);
     p[2] = -160.0f * lump * std::cos(theta);
   });
 }
 
+// Fog-coloured clear, exponential fog, light 0 at the eye, textures on.
 void scene1_state() {
   const float fog[4] = {0.11764706f, 0.2f, 0.27450982f, 1};
   glClearColor(fog[0], fog[1], fog[2], fog[3]);
@@ -255,59 +276,43 @@ void scene1_state() {
   glFogi(GL_FOG_MODE, GL_EXP);
   glFogf(GL_FOG_DENSITY, 0.02f);
   glEnable(GL_FOG);
-  glActiveTextureARB(GL_TEXTURE0_ARB);
   glEnable(GL_TEXTURE_2D);
-  glEnable(GL_CULL_FACE);
-  glEnable(GL_DEPTH_TEST);
   glEnable(GL_RESCALE_NORMAL);
   glDisable(GL_ALPHA_TEST);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
-  const float at_eye[4] = {0, 0, 0, 1}, amb[4] = {0.1f, 0.1f, 0.1f, 1},
-              dif[4] = {1.25f, 1.25f, 1.25f, 1}, shine[4] = {1, 1, 1, 1};
-  set_light(GL_LIGHT0, at_eye, amb, dif, shine);
-  const float eye[3] = {20, 20, 20}, centre[3] = {0, 0, 0};
+  light(GL_LIGHT0, {0, 0, 0, 1}, {1.25f, 1.25f, 1.25f, 1}, {1, 1, 1, 1}, 0.1f);
   const float l = std::sqrt(0.2f * 0.2f * 2 + 1);
-  const float up[3] = {0.2f / l, 0.2f / l, 1 / l};
-  perspective_camera(90, 1, 300, eye, centre, up);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glDepthFunc(GL_LESS);
+  look_at(90, 1, 300, {20, 20, 20}, {0.2f / l, 0.2f / l, 1 / l});
 }
 
 void draw_bend_object(const Mesh &mesh, GLuint sphere_tex, const float *inner, const float *outer) {
-  const float orange[4] = {1.0f, 0.5803922f, 0.0235294f, 1.0f}, shine[4] = {0, 0, 0, 1};
-  set_material(orange, shine, 75);
+  material({1.0f, 0.5803922f, 0.0235294f, 1.0f}, {0, 0, 0, 1}, 75);
   box().set_parameters("bend_shader", int32_t(sphere_tex), 0, 0, 0);
   box().set_matrix_parameters("bend_shader", inner, outer);
-  box().bind("bend_shader");
   glPushMatrix();
   glScalef(0.1f, 0.1f, 0.1f);
-  draw(mesh);
+  draw_with("bend_shader", mesh);
   glPopMatrix();
-  box().unbind();
 }
 
+// A shell as the scene draws one: depth first, then added on top.
 void draw_shell(const Mesh &mesh, float extrusion, const float *inner, const float *outer) {
-  glPushAttrib(GL_ENABLE_BIT);
+  glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
   glEnable(GL_BLEND);
   glDepthFunc(GL_LEQUAL);
   box().set_matrix_parameters("normext_shader", inner, outer);
   box().set_parameters("normext_shader", extrusion);
   glColor4f(1, 1, 1, 1);
-  box().bind("normext_shader");
   glPushMatrix();
   glScalef(0.1f, 0.1f, 0.1f);
   glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-  draw(mesh);
+  draw_with("normext_shader", mesh);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-  draw(mesh);
+  draw_with("normext_shader", mesh);
   glPopMatrix();
-  glClear(GL_DEPTH_BUFFER_BIT);
   glPopAttrib();
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glDepthFunc(GL_LESS);
-  box().unbind();
 }
 
 // --- scene 2: x-ray spheres ---
@@ -354,36 +359,7 @@ void scene2_state(GLuint scale, const float clear[4], float fog_end) {
   set_material(orange, shine, 75);
 }
 
-// --- scenes 4, 7, 9: lit meshes seen from +z ---
-
-void lit_sphere_view() {
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_CULL_FACE);
-  glDisable(GL_BLEND);
-  glDisable(GL_FOG);
-  glEnable(GL_LIGHTING);
-  glEnable(GL_RESCALE_NORMAL);
-  const float eye[3] = {0, 0, 40}, centre[3] = {0, 0, 0}, up[3] = {0, 1, 0};
-  perspective_camera(45, 1, 500, eye, centre, up);
-}
-
 // --- scene 7: morphing speakers ---
-
-void draw_morph(const Mesh &own, const Mesh &partner) {
-  glClientActiveTextureARB(GL_TEXTURE3_ARB);
-  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-  glTexCoordPointer(3, GL_FLOAT, 0, partner.positions.data());
-  glClientActiveTextureARB(GL_TEXTURE4_ARB);
-  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-  glTexCoordPointer(3, GL_FLOAT, 0, partner.normals.data());
-  glClientActiveTextureARB(GL_TEXTURE0_ARB);
-  draw(own);
-  for (GLenum unit : {GL_TEXTURE3_ARB, GL_TEXTURE4_ARB}) {
-    glClientActiveTextureARB(unit);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-  }
-  glClientActiveTextureARB(GL_TEXTURE0_ARB);
-}
 
 // A speaker cone facing +z, at rest and with its centre pushed out, on the
 // same grid so the two meshes pair vertex for vertex.
@@ -391,8 +367,7 @@ Mesh speaker(float push) {
   return parametric(
       96, 48,
       [=](float u, float v, float *p) {
-        const float a = u * 2.0f * float(M_PI);
-        const float r = 10.0f * v * (1.0f + 0.12f * push * (1.0f - v));
+        const float a = u * 2.0f * float(M_PI), r = 10.0f * v * (1.0f + 0.12f * push * (1 - v));
         p[0] = r * std::cos(a);
         p[1] = r * std::sin(a);
         p[2] = -4.0f * v * v + (v > 0.9f ? (v - 0.9f) * 25.0f : 0.0f) +
@@ -401,12 +376,27 @@ Mesh speaker(float push) {
       true);
 }
 
+// The partner's positions and normals go on texture-coordinate sets 3 and 4.
+void draw_morph(const Mesh &own, const Mesh &partner) {
+  const float *partner_sets[2] = {partner.positions.data(), partner.normals.data()};
+  for (int k = 0; k < 2; ++k) {
+    glClientActiveTextureARB(GL_TEXTURE3_ARB + k);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(3, GL_FLOAT, 0, partner_sets[k]);
+  }
+  draw_with("s07_morph_shader", own);
+  for (GLenum unit : {GL_TEXTURE3_ARB, GL_TEXTURE4_ARB}) {
+    glClientActiveTextureARB(unit);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  }
+  glClientActiveTextureARB(GL_TEXTURE0_ARB);
+}
+
 } // namespace
 
 TEST_F(Programs, BendTwistsBetweenItsTwoTurnsAndReflectsTheSphereMap) {
   const Mesh blob = organic_blob();
-  const GLuint bluish = keep(flat_texture(0.3f, 0.6f, 1.0f));
-  const GLuint black = keep(flat_texture(0, 0, 0));
+  const GLuint bluish = keep(flat_texture(0.3f, 0.6f, 1.0f)), black = keep(flat_texture(0, 0, 0));
   float twist[16];
   rotation(100.0f, 1, 0, 0, twist);
   scene1_state();
@@ -422,10 +412,9 @@ TEST_F(Programs, BendTwistsBetweenItsTwoTurnsAndReflectsTheSphereMap) {
   EXPECT_GT(covered(rest, bg), 20000) << "the object is in view";
   EXPECT_GT(differing(rest, bent), 8000) << "the outer turn moves the far parts";
   EXPECT_GT(differing(rigid, bent), 8000) << "the inner turn holds the middle back";
-  const auto dull = frame(kIdentity, twist, black);
   double shiny[3], plain[3];
   mean_colour(bent, bg, shiny);
-  mean_colour(dull, bg, plain);
+  mean_colour(frame(kIdentity, twist, black), bg, plain);
   EXPECT_GT(shiny[2] - plain[2], 15.0) << "the reflection adds the map's colour";
 }
 
@@ -440,9 +429,7 @@ TEST_F(Programs, NormalExtrusionGrowsWithTParmAndFades) {
     draw_shell(blob, t, inner, outer);
     return read_frame();
   };
-  const auto young = shell(4.0f);
-  const auto grown = shell(40.0f);
-  const auto old = shell(60.0f);
+  const auto young = shell(4.0f), grown = shell(40.0f), old = shell(60.0f);
   const Rgba bg = at(young, 2, 2);
   EXPECT_GT(covered(grown, bg, 6), covered(young, bg, 6) * 5 / 4) << "the shell swells";
   EXPECT_GT(brightest(young), brightest(old) + 60) << "the shell fades as it grows";
@@ -502,26 +489,21 @@ TEST_F(Programs, DiffuseSpecularTexturedIsLitFromLightZeroWithAHighlightOnTop) {
   const GLuint checker = keep(make_texture(64, 64, [](float s, float t, float *c) {
     c[0] = c[1] = c[2] = (int(s * 16) + int(t * 8)) % 2 ? 1.0f : 0.2f;
   }));
+  const GLuint white_tex = keep(flat_texture(1, 1, 1)), pink = keep(flat_texture(0.8f, 0.5f, 0.6f));
   glClearColor(0, 0, 0, 0);
   const float no_ambient[4] = {0, 0, 0, 0};
   glLightModelfv(GL_LIGHT_MODEL_AMBIENT, no_ambient);
-  lit_sphere_view();
-  const float p[4] = {-30, 25, 30, 1}, a[4] = {0.1f, 0.1f, 0.1f, 1}, d[4] = {1, 1, 1, 1};
-  const float white[4] = {1, 1, 1, 1}, none[4] = {0, 0, 0, 1};
-  set_light(GL_LIGHT0, p, a, d, d);
-  glActiveTextureARB(GL_TEXTURE0_ARB);
+  lit_view(45, {0, 0, 40});
+  light(GL_LIGHT0, {-30, 25, 30, 1}, {1, 1, 1, 1}, {1, 1, 1, 1}, 0.1f);
   glEnable(GL_TEXTURE_2D);
-  auto frame = [&](GLuint texture, const float *specular) {
+  auto frame = [&](GLuint texture, vec4 specular) {
     glBindTexture(GL_TEXTURE_2D, texture);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    set_material(white, specular, 40);
-    box().bind("sc04_dstex");
-    draw(ball);
-    box().unbind();
+    material({1, 1, 1, 1}, specular, 40);
+    draw_with("sc04_dstex", ball);
     return read_frame();
   };
-  const auto plain = frame(keep(flat_texture(1, 1, 1)), none);
-  const auto checked = frame(checker, none);
+  const auto plain = frame(white_tex, {0, 0, 0, 1}), checked = frame(checker, {0, 0, 0, 1});
   // Checked over plain is the texel's value wherever the light reaches:
   // the squares alternate along a row whatever the shading does.
   int changes = 0, last = 0;
@@ -537,9 +519,7 @@ TEST_F(Programs, DiffuseSpecularTexturedIsLitFromLightZeroWithAHighlightOnTop) {
     }
   }
   EXPECT_GE(changes, 3) << "the checker on unit 0 colours the lit surface";
-  const GLuint pink = keep(flat_texture(0.8f, 0.5f, 0.6f));
-  const auto matte = frame(pink, none);
-  const auto glossy = frame(pink, white);
+  const auto matte = frame(pink, {0, 0, 0, 1}), glossy = frame(pink, {1, 1, 1, 1});
   EXPECT_GT(mean_sum(matte, 330, 370, 20), mean_sum(matte, 470, 230, 20) + 120)
       << "the side toward the light is brighter";
   EXPECT_LT(brightest(matte), 680) << "the texture alone never reaches white";
@@ -547,65 +527,48 @@ TEST_F(Programs, DiffuseSpecularTexturedIsLitFromLightZeroWithAHighlightOnTop) {
 }
 
 TEST_F(Programs, DiffuseSpecularTwoLightsMixesBothLights) {
-  const Mesh ball = sphere(10.0f);
   glClearColor(0.25f, 0.3f, 0.4f, 1);
-  lit_sphere_view();
-  const float a[4] = {0.05f, 0.05f, 0.05f, 1};
-  const float warm[4] = {1.0f, 0.45f, 0.2f, 1}, cool[4] = {0.15f, 0.35f, 1.0f, 1};
-  const float left[4] = {-60, 10, 20, 1}, right[4] = {60, -10, 20, 1};
-  set_light(GL_LIGHT0, left, a, warm, warm);
-  set_light(GL_LIGHT1, right, a, cool, cool);
-  const float white[4] = {1, 1, 1, 1}, shine[4] = {0.6f, 0.6f, 0.6f, 1};
-  set_material(white, shine, 25);
-  glActiveTextureARB(GL_TEXTURE0_ARB);
-  glEnable(GL_TEXTURE_2D);
-  glBindTexture(GL_TEXTURE_2D, keep(flat_texture(0.9f, 0.9f, 0.9f)));
+  lit_view(45, {0, 0, 40});
+  const vec4 warm = {1.0f, 0.45f, 0.2f, 1}, cool = {0.15f, 0.35f, 1.0f, 1};
+  light(GL_LIGHT0, {-60, 10, 20, 1}, warm, warm, 0.05f);
+  light(GL_LIGHT1, {60, -10, 20, 1}, cool, cool, 0.05f);
+  material({1, 1, 1, 1}, {0.6f, 0.6f, 0.6f, 1}, 25);
+  bind_flat(0.9f, 0.9f, 0.9f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  box().bind("s07_dstex_2L_shader");
-  draw(ball);
-  box().unbind();
+  draw_with("s07_dstex_2L_shader", sphere(10.0f));
   const Rgba l = pixel(320, 300), r = pixel(480, 300);
   EXPECT_GT(l.r, l.b + 60) << "light 0 warms the left";
   EXPECT_GT(r.b, r.r + 60) << "light 1 cools the right";
 }
 
 TEST_F(Programs, BackNormalsShadeBothSidesAndTintTheFarSide) {
-  // A flat ring around the z axis, as the scene's logo rings.
+  // A flat ring around the z axis, as the scene's logo rings, drawn as the
+  // scene draws them: added up, unculled, unlit, without depth writes.
   const Mesh ring = parametric(160, 6, [](float u, float v, float *p) {
-    const float a = -u * 2.0f * float(M_PI), r = 6.0f + 4.0f * v;
-    p[0] = r * std::cos(a);
-    p[1] = r * std::sin(a);
+    p[0] = (6.0f + 4.0f * v) * std::cos(-u * 2.0f * float(M_PI));
+    p[1] = (6.0f + 4.0f * v) * std::sin(-u * 2.0f * float(M_PI));
     p[2] = 0.0f;
   });
   glClearColor(0.1f, 0.1f, 0.1f, 1);
-  const float eye[3] = {0, 0, 40}, centre[3] = {0, 0, 0}, up[3] = {0, 1, 0};
-  perspective_camera(45, 1, 500, eye, centre, up);
-  // The scene's state: additive, unculled, unlit, without depth writes.
+  look_at(45, 1, 500, {0, 0, 40});
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
   glDisable(GL_CULL_FACE);
   glDisable(GL_LIGHTING);
-  const float white[4] = {1, 1, 1, 1}, black[4] = {0, 0, 0, 1};
-  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, black);
-  glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, white);
-  glActiveTextureARB(GL_TEXTURE0_ARB);
-  glEnable(GL_TEXTURE_2D);
-  glBindTexture(GL_TEXTURE_2D, keep(flat_texture(1.0f, 0.7f, 0.4f)));
+  material({1, 1, 1, 1}, {0, 0, 0, 1}, 0);
+  bind_flat(1.0f, 0.7f, 0.4f);
   glColor4f(0.65f, 0.65f, 0.65f, 1);
   auto frame = [&](float turn) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDepthMask(GL_FALSE);
-    box().bind("scn06_backshader");
     glPushMatrix();
     glRotatef(turn, 0, 1, 0);
-    draw(ring);
+    draw_with("scn06_backshader", ring);
     glPopMatrix();
-    box().unbind();
     glDepthMask(GL_TRUE);
     return read_frame();
   };
-  const auto front = frame(20.0f);
-  const auto back = frame(160.0f);
+  const auto front = frame(20.0f), back = frame(160.0f);
   const Rgba bg = at(front, 2, 2);
   double f[3], b[3];
   mean_colour(front, bg, f);
@@ -617,45 +580,25 @@ TEST_F(Programs, BackNormalsShadeBothSidesAndTintTheFarSide) {
 
 TEST_F(Programs, MorphMovesVerticesTowardThePartnerByCurT) {
   const Mesh rest = speaker(0.0f), pushed = speaker(1.0f);
-  const GLuint tex[3] = {keep(flat_texture(0.4f, 0.38f, 0.4f)),
-                         keep(flat_texture(0.8f, 0.8f, 0.8f)),
-                         keep(flat_texture(0.6f, 0.7f, 1.0f))};
   glClearColor(0.25f, 0.3f, 0.4f, 1);
-  glEnable(GL_DEPTH_TEST);
+  lit_view(50, {6, 14, 34});
   glDisable(GL_CULL_FACE);
-  glDisable(GL_BLEND);
-  glEnable(GL_RESCALE_NORMAL);
-  const float eye[3] = {6, 14, 34}, centre[3] = {0, 0, 0}, up[3] = {0, 1, 0};
-  perspective_camera(50, 1, 500, eye, centre, up);
-  // The scene's two lights, white above and blue below.
-  const float p0[4] = {-80, 200, -140, 1}, p1[4] = {80, 200, 140, 1};
-  const float a[4] = {0.05f, 0.05f, 0.05f, 1}, white[4] = {1, 1, 1, 1};
-  const float d1[4] = {0.15f, 0.35f, 0.65f, 1}, s1[4] = {0.15f, 0.35f, 0.5f, 1};
-  set_light(GL_LIGHT0, p0, a, white, white);
-  set_light(GL_LIGHT1, p1, a, d1, s1);
-  glEnable(GL_LIGHTING);
-  const float grey[4] = {0.8f, 0.8f, 0.8f, 1};
-  set_material(grey, white, 40);
+  light(GL_LIGHT0, {-80, 200, -140, 1}, {1, 1, 1, 1}, {1, 1, 1, 1}, 0.05f);
+  light(GL_LIGHT1, {80, 200, 140, 1}, {0.15f, 0.35f, 0.65f, 1}, {0.15f, 0.35f, 0.5f, 1}, 0.05f);
+  material({0.8f, 0.8f, 0.8f, 1}, {1, 1, 1, 1}, 40);
+  // Colour, gloss and environment maps on units 2 to 0.
+  const vec3 maps[3] = {{0.4f, 0.38f, 0.4f}, {0.8f, 0.8f, 0.8f}, {0.6f, 0.7f, 1.0f}};
+  for (int i = 2; i >= 0; --i) {
+    glActiveTextureARB(GL_TEXTURE0_ARB + i);
+    bind_flat(maps[i][0], maps[i][1], maps[i][2]);
+  }
   auto frame = [&](float t) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     box().set_parameters("s07_morph_shader", t);
-    box().bind("s07_morph_shader");
-    for (int i = 2; i >= 0; --i) {
-      glActiveTextureARB(GL_TEXTURE0_ARB + i);
-      glEnable(GL_TEXTURE_2D);
-      glBindTexture(GL_TEXTURE_2D, tex[i]);
-    }
     draw_morph(rest, pushed);
-    box().unbind();
-    for (int i = 2; i >= 0; --i) {
-      glActiveTextureARB(GL_TEXTURE0_ARB + i);
-      glDisable(GL_TEXTURE_2D);
-    }
     return std::make_pair(read_frame(), depth_covered());
   };
-  const auto t0 = frame(0.0f);
-  const auto t_half = frame(0.5f);
-  const auto t1 = frame(1.0f);
+  const auto t0 = frame(0.0f), t_half = frame(0.5f), t1 = frame(1.0f);
   EXPECT_GT(differing(t0.first, t1.first), 5000) << "the weight moves the cone";
   EXPECT_GT(differing(t0.first, t_half.first), 1500);
   EXPECT_GT(differing(t_half.first, t1.first), 1500);
@@ -668,25 +611,16 @@ TEST_F(Programs, MorphMovesVerticesTowardThePartnerByCurT) {
 }
 
 TEST_F(Programs, LightMapDarkensWhereTheMapIsDarkAndFogTakesTheScaleColour) {
-  const GLuint half = keep(make_texture(
-      64, 64, [](float s, float, float *c) { c[0] = c[1] = c[2] = s < 0.5f ? 0.1f : 0.9f; }));
-  const GLuint fogscale = keep(make_texture_1d(64, [](float s, float *c) {
-    c[0] = 0.41f + 0.5f * s;
-    c[1] = 0.66f + 0.3f * s;
-    c[2] = 0.74f + 0.24f * s;
-  }));
-  // The scene's state: light 0 far down the corridor, linear fog, the
-  // colour on unit 0, the light map on 1 and the fog scale on 2.
-  glDisable(GL_BLEND);
-  glColor4f(1, 1, 1, 1);
+  // The scene's state: light 0 far down the corridor, linear fog, white on
+  // unit 0, a light map dark on its left half on unit 1, the fog scale on 2.
   glEnable(GL_CULL_FACE);
   glEnable(GL_DEPTH_TEST);
+  glDisable(GL_BLEND);
+  glColor4f(1, 1, 1, 1);
   glClearColor(1, 1, 1, 1);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
-  const float lp[4] = {0, 0, -2500, 1}, la[4] = {0, 0, 0, 1}, ld[4] = {0.55f, 0.55f, 0.85f, 1},
-              ls[4] = {0, 0, 2.5f, 1};
-  set_light(GL_LIGHT0, lp, la, ld, ls);
+  light(GL_LIGHT0, {0, 0, -2500, 1}, {0.55f, 0.55f, 0.85f, 1}, {0, 0, 2.5f, 1});
   glEnable(GL_LIGHTING);
   const float fog[4] = {0.40784314f, 0.65882355f, 0.7372549f, 1};
   glFogfv(GL_FOG_COLOR, fog);
@@ -696,21 +630,25 @@ TEST_F(Programs, LightMapDarkensWhereTheMapIsDarkAndFogTakesTheScaleColour) {
   glEnable(GL_FOG);
   glActiveTextureARB(GL_TEXTURE2_ARB);
   glEnable(GL_TEXTURE_1D);
-  glBindTexture(GL_TEXTURE_1D, fogscale);
+  glBindTexture(GL_TEXTURE_1D, keep(make_texture_1d(64, [](float s, float *c) {
+                  c[0] = 0.41f + 0.5f * s;
+                  c[1] = 0.66f + 0.3f * s;
+                  c[2] = 0.74f + 0.24f * s;
+                })));
   glActiveTextureARB(GL_TEXTURE0_ARB);
-  glEnable(GL_TEXTURE_2D);
-  glBindTexture(GL_TEXTURE_2D, keep(flat_texture(1, 1, 1)));
+  bind_flat(1, 1, 1);
   glActiveTextureARB(GL_TEXTURE1_ARB);
   glEnable(GL_TEXTURE_2D);
-  glBindTexture(GL_TEXTURE_2D, half);
-  const Mesh wall = panel(300, 300);
+  glBindTexture(GL_TEXTURE_2D, keep(make_texture(64, 64, [](float s, float, float *c) {
+                  c[0] = c[1] = c[2] = s < 0.5f ? 0.1f : 0.9f;
+                })));
+  const Mesh wall = parametric(48, 8, [](float u, float v, float *p) {
+    p[0] = (u - 0.5f) * 300, p[1] = (v - 0.5f) * 300, p[2] = 0;
+  });
   auto frame = [&](float distance, float fovy) {
-    const float eye[3] = {0, 0, distance}, centre[3] = {0, 0, 0}, up[3] = {0, 1, 0};
-    perspective_camera(fovy, 10, 4000, eye, centre, up);
+    look_at(fovy, 10, 4000, {0, 0, distance});
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    box().bind("sc08_lm_shader");
-    draw(wall);
-    box().unbind();
+    draw_with("sc08_lm_shader", wall);
     return read_frame();
   };
   const auto near = frame(200, 90);
@@ -728,41 +666,23 @@ TEST_F(Programs, LightMapDarkensWhereTheMapIsDarkAndFogTakesTheScaleColour) {
 
 TEST_F(Programs, EnvironmentTextureReflectsTheMapOnUnitZero) {
   const Mesh ball = sphere(13.0f);
-  // The scene's state: the purple metal lit by two lights at the eye.
-  glEnable(GL_LIGHTING);
-  glEnable(GL_CULL_FACE);
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_RESCALE_NORMAL);
-  glDisable(GL_BLEND);
-  glDisable(GL_FOG);
+  // The scene's purple metal, lit by two lights at the eye.
   glClearColor(0, 0, 0, 1);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
-  const float at_eye[4] = {0, 0, 0, 1}, a[4] = {0, 0, 0, 1}, d0[4] = {0.5f, 0.5f, 0.75f, 1},
-              d1[4] = {1.5f, 1.5f, 1.5f, 1}, s[4] = {1, 1, 1, 1};
-  set_light(GL_LIGHT0, at_eye, a, d0, s);
-  set_light(GL_LIGHT1, at_eye, a, d1, s);
-  const float eye[3] = {75, 0, 0}, centre[3] = {0, 0, 0}, up[3] = {0, 1, 0};
-  perspective_camera(85, 1, 250, eye, centre, up);
-  const float purple[4] = {0.5764706f, 0.44705883f, 1, 1};
-  set_material(purple, s, 30);
-  auto frame = [&](GLuint env) {
+  light(GL_LIGHT0, {0, 0, 0, 1}, {0.5f, 0.5f, 0.75f, 1}, {1, 1, 1, 1});
+  light(GL_LIGHT1, {0, 0, 0, 1}, {1.5f, 1.5f, 1.5f, 1}, {1, 1, 1, 1});
+  lit_view(85, {75, 0, 0});
+  material({0.5764706f, 0.44705883f, 1, 1}, {1, 1, 1, 1}, 30);
+  auto mean_of = [&](float r, float g, float b, double out[3]) {
+    bind_flat(r, g, b);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    box().bind("sc09_etex");
-    glActiveTextureARB(GL_TEXTURE0_ARB);
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, env);
-    draw(ball);
-    glDisable(GL_TEXTURE_2D);
-    box().unbind();
-    return read_frame();
+    draw_with("sc09_etex", ball);
+    mean_colour(read_frame(), Rgba{0, 0, 0, 255}, out);
   };
-  const auto r = frame(keep(flat_texture(1.0f, 0.1f, 0.1f)));
-  const auto g = frame(keep(flat_texture(0.1f, 1.0f, 0.1f)));
-  const Rgba bg = at(r, 2, 2);
-  double rc[3], gc[3];
-  mean_colour(r, bg, rc);
-  mean_colour(g, bg, gc);
-  EXPECT_GT(rc[0] - gc[0], 20.0) << "a red world makes the metal redder";
-  EXPECT_GT(gc[1] - rc[1], 20.0) << "a green world makes it greener";
+  double red[3], green[3];
+  mean_of(1.0f, 0.1f, 0.1f, red);
+  mean_of(0.1f, 1.0f, 0.1f, green);
+  EXPECT_GT(red[0] - green[0], 20.0) << "a red world makes the metal redder";
+  EXPECT_GT(green[1] - red[1], 20.0) << "a green world makes it greener";
 }
