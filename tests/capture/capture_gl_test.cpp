@@ -5,7 +5,6 @@
 #include "cRgbImage.h"
 #include "probe_colour.h"
 #include "support/demo_process.h"
-#include "tool_run.h"
 
 #include <gtest/gtest.h>
 
@@ -94,19 +93,18 @@ std::map<std::string, int> stats_counts(const std::string &out) {
 struct CaptureProbe : testing::Test {
   VirtualDisplay display;
   DemoTree tree;
-  std::string run_dir, out_dir;
+  std::string out_dir;
 
   void SetUp() override {
     ASSERT_TRUE(display.ok()) << "no Xvfb";
     ASSERT_TRUE(make_music(tree.data() + "/demo-full.ogg"))
         << "ffmpeg could not make the test music";
     tree.write_file("data/markers.txt", kTimeline);
-    run_dir = tree.root + "/run";
     out_dir = tree.root + "/out";
   }
 
   tool_result capture(const std::vector<std::string> &args) {
-    return run_tool(kProbe, args, run_dir, display.name(), 180);
+    return run_to_end(tree, display, kProbe, args, 180);
   }
 
   // The colour of a frame file's centre, checked to be flat over the frame.
@@ -153,17 +151,20 @@ TEST_F(CaptureProbe, FramesShowExactlyTheRequestedTimes) {
   EXPECT_NE(r.err.find("capture: 8 frames"), std::string::npos) << r.err;
 }
 
-TEST_F(CaptureProbe, SameCommandWritesIdenticalFiles) {
+TEST_F(CaptureProbe, ContactSheetHoldsEveryTileInOrderAndRunsRepeatExactly) {
+  // The same command twice writes the same bytes: frames and sheet.
+  std::vector<std::string> first;
   const std::vector<std::string> files = {capture_frame_name(500), capture_frame_name(1234),
                                           "sheet.png"};
-  std::vector<std::string> first;
   for (int run = 0; run < 2; ++run) {
     fs::remove_all(out_dir);
-    tool_result r = capture({"--at", "500,1234", "--out", out_dir, "--sheet",
-                             out_dir + "/sheet.png", "--every", "500", "--to", "3000"});
+    tool_result r =
+        capture({"--at", "500,1234", "--out", out_dir, "--sheet", out_dir + "/sheet.png", "--every",
+                 "500", "--to", "3000", "--columns", "3"});
     ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("contact sheet: 6 frames"), std::string::npos) << r.err;
     for (size_t i = 0; i < files.size(); ++i) {
-      std::string bytes = read_file(out_dir + "/" + files[i]);
+      const std::string bytes = read_file(out_dir + "/" + files[i]);
       ASSERT_FALSE(bytes.empty()) << files[i];
       if (run == 0)
         first.push_back(bytes);
@@ -171,14 +172,6 @@ TEST_F(CaptureProbe, SameCommandWritesIdenticalFiles) {
         EXPECT_EQ(bytes, first[i]) << files[i] << " differs between runs";
     }
   }
-}
-
-TEST_F(CaptureProbe, ContactSheetHoldsEveryTileInOrder) {
-  fs::create_directories(out_dir);
-  tool_result r = capture(
-      {"--sheet", out_dir + "/sheet.png", "--every", "500", "--to", "3000", "--columns", "3"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.err.find("contact sheet: 6 frames"), std::string::npos) << r.err;
   cRgbImage sheet;
   ASSERT_TRUE(sheet.load_png(out_dir + "/sheet.png"));
   // Quarter-size tiles with borders and a label line, three to a row.
