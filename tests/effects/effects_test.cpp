@@ -22,6 +22,35 @@ GLint get_int(GLenum what) {
   return v;
 }
 
+// The state the effects promise to leave as they found it, as numbers: blend
+// factors, enables, units 0 and 1 (binding, texturing, environment, LOD bias)
+// and both matrices.
+std::vector<double> gl_state() {
+  std::vector<double> s;
+  for (GLenum what : {GL_BLEND_SRC, GL_BLEND_DST, GL_ACTIVE_TEXTURE, GL_MATRIX_MODE})
+    s.push_back(get_int(what));
+  for (GLenum cap : {GL_DEPTH_TEST, GL_LIGHTING, GL_LIGHT0, GL_LIGHT1, GL_COLOR_MATERIAL, GL_BLEND,
+                     GL_CULL_FACE, GL_ALPHA_TEST})
+    s.push_back(glIsEnabled(cap));
+  const GLint active = get_int(GL_ACTIVE_TEXTURE);
+  for (GLenum unit : {GL_TEXTURE0_ARB, GL_TEXTURE1_ARB}) {
+    glActiveTextureARB(unit);
+    GLint env = 0;
+    float bias = -5;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
+    glGetTexEnvfv(GL_TEXTURE_FILTER_CONTROL_EXT, GL_TEXTURE_LOD_BIAS_EXT, &bias);
+    s.insert(s.end(), {double(get_int(GL_TEXTURE_BINDING_2D)), double(glIsEnabled(GL_TEXTURE_2D)),
+                       double(glIsEnabled(GL_TEXTURE_GEN_S)), double(env), bias});
+  }
+  glActiveTextureARB(GLenum(active));
+  float m[16];
+  for (GLenum matrix : {GL_PROJECTION_MATRIX, GL_MODELVIEW_MATRIX}) {
+    glGetFloatv(matrix, m);
+    s.insert(s.end(), m, m + 16);
+  }
+  return s;
+}
+
 std::vector<GLint> viewport() {
   std::vector<GLint> v(4);
   glGetIntegerv(GL_VIEWPORT, v.data());
@@ -129,27 +158,29 @@ TEST_F(Effects, TargetTextureHasTheClampedChainOrTheFullOne) {
   EXPECT_EQ(plain.texture, first) << "create makes the texture once";
   glBindTexture(GL_TEXTURE_2D, plain.texture);
   EXPECT_EQ(get_int(GL_TEXTURE_BINDING_2D), GLint(plain.texture));
-  GLint v = 0;
-  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, &v);
-  EXPECT_EQ(v, 3);
-  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &v);
-  EXPECT_EQ(v, GL_LINEAR_MIPMAP_LINEAR);
-  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &v);
-  EXPECT_EQ(v, GL_CLAMP);
-  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &v);
-  EXPECT_EQ(v, 1024);
-  glGetTexLevelParameteriv(GL_TEXTURE_2D, 2, GL_TEXTURE_WIDTH, &v);
-  EXPECT_EQ(v, 256);
+  auto param = [](GLenum what) {
+    GLint v = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, what, &v);
+    return v;
+  };
+  auto width = [](int level) {
+    GLint v = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &v);
+    return v;
+  };
+  EXPECT_EQ(param(GL_TEXTURE_MAX_LEVEL), 3);
+  EXPECT_EQ(param(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
+  EXPECT_EQ(param(GL_TEXTURE_WRAP_S), GL_CLAMP);
+  EXPECT_EQ(width(0), 1024);
+  EXPECT_EQ(width(2), 256);
 
   cRenderTarget ati;
   ati.is_ati = true;
   ati.set_size(800, 600);
   ati.create();
   glBindTexture(GL_TEXTURE_2D, ati.texture);
-  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, &v);
-  EXPECT_EQ(v, 1000) << "no level limits on that path";
-  glGetTexLevelParameteriv(GL_TEXTURE_2D, 10, GL_TEXTURE_WIDTH, &v);
-  EXPECT_EQ(v, 1) << "every level down to 1x1";
+  EXPECT_EQ(param(GL_TEXTURE_MAX_LEVEL), 1000) << "no level limits on that path";
+  EXPECT_EQ(width(10), 1) << "every level down to 1x1";
   glBindTexture(GL_TEXTURE_2D, 0);
 }
 
@@ -210,45 +241,10 @@ TEST_F(Effects, BlurLeavesTheGlStateAsItFoundIt) {
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   glTranslatef(1, 2, 3);
-  float projection[16], modelview[16];
-  glGetFloatv(GL_PROJECTION_MATRIX, projection);
-  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-
-  blur.render();
-
-  EXPECT_EQ(get_int(GL_BLEND_SRC), GL_ONE_MINUS_DST_COLOR);
-  EXPECT_EQ(get_int(GL_BLEND_DST), GL_SRC_COLOR);
-  EXPECT_EQ(get_int(GL_ACTIVE_TEXTURE), GL_TEXTURE0) << "unit 0 active";
-  GLint env = 0;
-  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
-  EXPECT_EQ(env, GL_BLEND);
-  EXPECT_EQ(get_int(GL_TEXTURE_BINDING_2D), GLint(a));
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_GEN_S));
-  float bias = -5;
-  glGetTexEnvfv(GL_TEXTURE_FILTER_CONTROL_EXT, GL_TEXTURE_LOD_BIAS_EXT, &bias);
-  EXPECT_EQ(bias, 0.0f);
-  glActiveTextureARB(GL_TEXTURE1_ARB);
-  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
-  EXPECT_EQ(env, GL_REPLACE);
-  EXPECT_EQ(get_int(GL_TEXTURE_BINDING_2D), GLint(b));
-  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-  glGetTexEnvfv(GL_TEXTURE_FILTER_CONTROL_EXT, GL_TEXTURE_LOD_BIAS_EXT, &bias);
-  EXPECT_EQ(bias, 0.0f);
   glActiveTextureARB(GL_TEXTURE0_ARB);
-  const std::pair<GLenum, bool> enables[] = {{GL_DEPTH_TEST, true},     {GL_LIGHTING, true},
-                                             {GL_LIGHT0, true},         {GL_LIGHT1, false},
-                                             {GL_COLOR_MATERIAL, true}, {GL_BLEND, false}};
-  for (auto [cap, on] : enables)
-    EXPECT_EQ(bool(glIsEnabled(cap)), on) << std::hex << cap;
-  EXPECT_EQ(get_int(GL_MATRIX_MODE), GL_MODELVIEW);
-  float p[16], m[16];
-  glGetFloatv(GL_PROJECTION_MATRIX, p);
-  glGetFloatv(GL_MODELVIEW_MATRIX, m);
-  for (int i = 0; i < 16; ++i) {
-    EXPECT_FLOAT_EQ(p[i], projection[i]);
-    EXPECT_FLOAT_EQ(m[i], modelview[i]);
-  }
+  const std::vector<double> before = gl_state();
+  blur.render();
+  EXPECT_EQ(gl_state(), before);
   glActiveTextureARB(GL_TEXTURE1_ARB);
   glDisable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, 0);
@@ -316,6 +312,7 @@ TEST_F(Effects, InvertTwiceGivesThePictureBackAndZeroBlacksOut) {
   glEnable(GL_DEPTH_TEST);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
   const auto before = read_frame();
+  const std::vector<double> state = gl_state();
   overlay_invert(1.0f);
   const auto inverted = read_frame();
   EXPECT_NEAR(at(inverted, 10, 10).r, 255 - at(before, 10, 10).r, 1);
@@ -324,9 +321,7 @@ TEST_F(Effects, InvertTwiceGivesThePictureBackAndZeroBlacksOut) {
   const auto back = read_frame();
   EXPECT_NEAR(at(back, 10, 10).g, at(before, 10, 10).g, 1);
   EXPECT_NEAR(at(back, 200, 200).r, at(before, 200, 200).r, 1);
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST)) << "enable bits are restored";
-  EXPECT_EQ(get_int(GL_BLEND_SRC), GL_SRC_ALPHA) << "blend factors are restored";
-  EXPECT_EQ(get_int(GL_BLEND_DST), GL_ONE);
+  EXPECT_EQ(gl_state(), state) << "enables and blend factors are restored";
   overlay_invert(0.0f);
   EXPECT_EQ(at(read_frame(), 200, 200).sum(), 0);
 }
@@ -346,11 +341,10 @@ TEST_F(Effects, NoiseDrawsOnlyTheNearStripsAndUsesFiveHundredRandomNumbers) {
   }
   const int expected = std::rand();
   std::srand(1234);
+  const std::vector<double> state = gl_state();
   overlay_noise();
   EXPECT_EQ(std::rand(), expected) << "exactly 500 values drawn";
-  EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
-  EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST)) << "enable bits are restored";
+  EXPECT_EQ(gl_state(), state) << "enables restored, lighting and culling left alone";
 
   // Strips 0 to 12 lie within the depth range; the rest are clipped.
   const auto f = read_frame();
