@@ -27,7 +27,7 @@ TEST(KickRotationEnvelope, StrengthSetsDurationAndPeak) {
     float strength;
     int32_t duration_ms;
     float peak;
-  } cases[] = {{1.0f, 666, 0.9259259f}, {3.0f, 2000, 8.3333333f}, {0.001f, 0, 9.26e-7f}};
+  } cases[] = {{1.0f, 666, 0.9259259f}, {3.0f, 2000, 8.3333333f}, {0.001f, 0, 9.259259e-7f}};
   for (const auto &c : cases) {
     cKickRotation k = triggered(c.strength, 0);
     EXPECT_EQ(k.duration_ms, c.duration_ms) << c.strength;
