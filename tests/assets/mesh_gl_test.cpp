@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <sstream>
 
 #include "asset_test_files.h"
 #include "png_file.h"
@@ -117,81 +118,58 @@ TEST_F(MeshGl, ThreeMaterialsDrawThreeGroupsInMaterialOrder) {
   expect_pixels({{400, 300, 0, 255, 0}}, 10);
 }
 
-struct material_state {
-  float ambient[4], diffuse[4], specular[4], emission[4], shininess;
-};
+using floats = std::vector<float>;
 
-material_state read_material() {
-  material_state m{};
-  glGetMaterialfv(GL_FRONT, GL_AMBIENT, m.ambient);
-  glGetMaterialfv(GL_FRONT, GL_DIFFUSE, m.diffuse);
-  glGetMaterialfv(GL_FRONT, GL_SPECULAR, m.specular);
-  glGetMaterialfv(GL_FRONT, GL_EMISSION, m.emission);
-  glGetMaterialfv(GL_FRONT, GL_SHININESS, &m.shininess);
+// The front material: ambient, diffuse, specular and emission, then shininess.
+floats front_material() {
+  floats m(17);
+  const GLenum parts[5] = {GL_AMBIENT, GL_DIFFUSE, GL_SPECULAR, GL_EMISSION, GL_SHININESS};
+  for (int i = 0; i < 5; ++i)
+    glGetMaterialfv(GL_FRONT, parts[i], &m[size_t(4 * i)]);
   return m;
 }
 
-std::vector<float> rgba_of(const float *v) { return {v[0], v[1], v[2], v[3]}; }
-
-cMeshMaterial material_with_illum(int illum, float shininess) {
-  cMaterial m("m");
-  const float ka[4] = {0.1f, 0.2f, 0.3f, 0}, kd[4] = {0.4f, 0.5f, 0.6f, 0},
-              ks[4] = {0.7f, 0.8f, 0.9f, 0};
-  std::copy(ka, ka + 4, m.Ka);
-  std::copy(kd, kd + 4, m.Kd);
-  std::copy(ks, ks + 4, m.Ks);
-  m.Ns = shininess;
-  m.illum = illum;
-  m.d = 0.5f;
-  cMeshMaterial mesh_material(m);
-  mesh_material.load_textures(); // no maps: only the alphas
-  return mesh_material;
-}
-
 TEST_F(MeshGl, ApplySetsTheColoursOfItsIlluminationModel) {
-  const std::vector<float> black = {0, 0, 0, 1};
-  const std::vector<float> ka = {0.1f, 0.2f, 0.3f, 0.5f}, kd = {0.4f, 0.5f, 0.6f, 0.5f},
-                           ks = {0.7f, 0.8f, 0.9f, 0.5f}, emission = {0, 0, 0, 0.5f};
-
-  material_with_illum(0, 10).apply();
-  material_state m = read_material();
-  EXPECT_EQ(rgba_of(m.ambient), black);
-  EXPECT_EQ(rgba_of(m.diffuse), black);
-  EXPECT_EQ(rgba_of(m.specular), black);
-  EXPECT_EQ(rgba_of(m.emission), kd); // unlit, self-coloured
-
-  material_with_illum(1, 10).apply();
-  m = read_material();
-  EXPECT_EQ(rgba_of(m.ambient), ka);
-  EXPECT_EQ(rgba_of(m.diffuse), kd);
-  EXPECT_EQ(rgba_of(m.specular), black);
-  EXPECT_EQ(rgba_of(m.emission), emission);
-
-  for (int illum : {2, 4}) {
-    material_with_illum(1, 10).apply(); // specular black again
-    material_with_illum(illum, 33).apply();
-    m = read_material();
-    EXPECT_EQ(rgba_of(m.ambient), ka) << illum;
-    EXPECT_EQ(rgba_of(m.diffuse), kd) << illum;
-    EXPECT_EQ(rgba_of(m.specular), ks) << illum;
-    EXPECT_EQ(rgba_of(m.emission), emission) << illum;
-    EXPECT_EQ(m.shininess, 33.0f) << illum;
+  const floats black = {0, 0, 0, 1}, none = {0, 0, 0, 0.5f}, ka = {0.1f, 0.2f, 0.3f, 0.5f},
+               kd = {0.4f, 0.5f, 0.6f, 0.5f}, ks = {0.7f, 0.8f, 0.9f, 0.5f};
+  auto state = [](std::initializer_list<floats> colours, float shininess) {
+    floats v;
+    for (const floats &c : colours)
+      v.insert(v.end(), c.begin(), c.end());
+    v.push_back(shininess);
+    return v;
+  };
+  // In sequence, each from the state the one before left. The GL takes
+  // exponents up to 128 only: higher ones are clamped rather than refused
+  // with an error that would keep the previous exponent.
+  const struct {
+    int illum;
+    float ns;
+    floats after;
+  } steps[] = {
+      {2, 33, state({ka, kd, ks, none}, 33)},
+      {0, 10, state({black, black, black, kd}, 33)}, // unlit, self-coloured
+      {1, 10, state({ka, kd, black, none}, 33)},
+      {4, 40, state({ka, kd, ks, none}, 40)},
+      {1, 10, state({ka, kd, black, none}, 40)},
+      {2, 500, state({ka, kd, ks, none}, 128)},
+      {3, 7, state({ka, kd, ks, none}, 128)}, // other models set nothing
+      {-1, 7, state({ka, kd, ks, none}, 128)},
+  };
+  for (const auto &step : steps) {
+    cMaterial m("m");
+    std::copy(ka.begin(), ka.begin() + 3, m.Ka);
+    std::copy(kd.begin(), kd.begin() + 3, m.Kd);
+    std::copy(ks.begin(), ks.begin() + 3, m.Ks);
+    m.Ns = step.ns;
+    m.illum = step.illum;
+    m.d = 0.5f;
+    cMeshMaterial material(m);
+    material.load_textures(); // no maps: only the alphas
+    material.apply();
+    EXPECT_EQ(front_material(), step.after) << "illum " << step.illum;
   }
-
-  // The GL takes exponents up to 128 only; higher ones are clamped rather
-  // than refused with an error that would keep the previous exponent.
-  material_with_illum(2, 500).apply();
-  EXPECT_EQ(read_material().shininess, 128.0f);
   EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-
-  // Any other model sets no colour at all.
-  const material_state before = read_material();
-  material_with_illum(3, 7).apply();
-  material_with_illum(-1, 7).apply();
-  m = read_material();
-  EXPECT_EQ(rgba_of(m.ambient), rgba_of(before.ambient));
-  EXPECT_EQ(rgba_of(m.specular), rgba_of(before.specular));
-  EXPECT_EQ(m.shininess, 128.0f);
 }
 
 TEST_F(MeshGl, DrawLeavesNoBufferBoundAndClientUnitZero) {
@@ -310,34 +288,31 @@ TEST_F(MeshGl, DiffuseTextureBindsOnUnitZeroOnly) {
 }
 
 // A lumpy sphere without normals, so both meshes generate the same ones.
+// A lumpy sphere of triangles without normals, so both meshes generate the
+// same ones from the same faces.
 std::string sphere_obj() {
-  std::string text;
+  std::ostringstream text;
   const int rings = 12, segments = 16;
   for (int r = 0; r <= rings; ++r)
     for (int s = 0; s < segments; ++s) {
       const double theta = M_PI * r / rings, phi = 2 * M_PI * s / segments;
       const double radius = 0.7 + 0.08 * std::sin(3 * phi) * std::sin(theta);
-      text += "v " + std::to_string(radius * std::sin(theta) * std::cos(phi)) + " " +
-              std::to_string(radius * std::cos(theta)) + " " +
-              std::to_string(radius * std::sin(theta) * std::sin(phi)) + "\n";
+      text << "v " << radius * std::sin(theta) * std::cos(phi) << " " << radius * std::cos(theta)
+           << " " << radius * std::sin(theta) * std::sin(phi) << "\n";
     }
   for (int r = 0; r < rings; ++r)
     for (int s = 0; s < segments; ++s) {
       const int a = r * segments + s + 1, b = r * segments + (s + 1) % segments + 1;
-      const int c = a + segments, d = b + segments;
-      // Triangles, so that both meshes weigh the same faces into the normals.
-      text += "f " + std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(d) + "\n";
-      text += "f " + std::to_string(a) + " " + std::to_string(d) + " " + std::to_string(c) + "\n";
+      text << "f " << a << " " << b << " " << b + segments << "\nf " << a << " " << b + segments
+           << " " << a + segments << "\n";
     }
-  return text;
+  return text.str();
 }
 
-void light_for_sphere() {
-  const GLfloat white[4] = {1, 1, 1, 1};
-  const GLfloat orange[4] = {1, 0.6f, 0.1f, 1};
-  const GLfloat black[4] = {0, 0, 0, 1};
+TEST_F(MeshGl, DisplayListMeshDrawsTheSamePictureAsTheBufferMesh) {
+  dir_.write("sphere.obj", sphere_obj());
+  const GLfloat white[4] = {1, 1, 1, 1}, orange[4] = {1, 0.6f, 0.1f, 1}, black[4] = {0, 0, 0, 1};
   const GLfloat position[4] = {-1, 1, 1, 0};
-  glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
   glLightfv(GL_LIGHT0, GL_SPECULAR, white);
   glLightfv(GL_LIGHT0, GL_POSITION, position);
   glEnable(GL_LIGHT0);
@@ -346,11 +321,6 @@ void light_for_sphere() {
   glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, black);
   glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 30);
   glRotatef(20, 1, 0, 0);
-}
-
-TEST_F(MeshGl, DisplayListMeshDrawsTheSamePictureAsTheBufferMesh) {
-  dir_.write("sphere.obj", sphere_obj());
-  light_for_sphere();
   cMeshObj buffered;
   buffered.load("sphere.obj");
   buffered.prepare();
@@ -368,13 +338,9 @@ TEST_F(MeshGl, DisplayListMeshDrawsTheSamePictureAsTheBufferMesh) {
 
   size_t lit = 0, differing = 0;
   for (size_t i = 0; i < first.size(); i += 4) {
-    if (first[i] > 40)
-      ++lit;
-    for (size_t k = 0; k < 3; ++k)
-      if (std::abs(int(first[i + k]) - int(second[i + k])) > 2) {
-        ++differing;
-        break;
-      }
+    lit += first[i] > 40;
+    differing += std::abs(first[i] - second[i]) > 2 || std::abs(first[i + 1] - second[i + 1]) > 2 ||
+                 std::abs(first[i + 2] - second[i + 2]) > 2;
   }
   EXPECT_GT(lit, 50000u); // the sphere covers a good part of the window
   EXPECT_LT(differing, lit / 200) << differing << " of " << lit;
