@@ -286,26 +286,6 @@ TEST_F(Effects, ABrightDotStreaksOutwardFromTheCentre) {
   EXPECT_LT(mean_sum(no_copies, 250, 250, 2), 3) << "zoom below 0.01: no copies";
 }
 
-TEST_F(Effects, OrthoMapsOneUnitToOnePixelFromTheLowerLeft) {
-  clear_to(0, 0, 0);
-  begin_ortho();
-  EXPECT_EQ(get_int(GL_MATRIX_MODE), GL_MODELVIEW);
-  float m[16], p[16];
-  glGetFloatv(GL_MODELVIEW_MATRIX, m);
-  glGetFloatv(GL_PROJECTION_MATRIX, p);
-  for (int i = 0; i < 16; ++i)
-    EXPECT_FLOAT_EQ(m[i], i % 5 == 0 ? 1.0f : 0.0f);
-  // (width, height, 0) lands on the upper-right corner of clip space.
-  const float x = p[0] * 800 + p[12], y = p[5] * 600 + p[13], z = p[14];
-  EXPECT_FLOAT_EQ(x, 1.0f);
-  EXPECT_FLOAT_EQ(y, 1.0f);
-  EXPECT_FLOAT_EQ(z, 0.0f);
-  pixel_quad(798, 598, 800, 600, 0, 1, 0);
-  const auto f = read_frame();
-  EXPECT_EQ(at(f, 799, 599).g, 255);
-  EXPECT_EQ(at(f, 797, 599).g, 0);
-}
-
 TEST_F(Effects, InvertTwiceGivesThePictureBackAndZeroBlacksOut) {
   clear_to(0.2f, 0.4f, 0.6f);
   pixel_quad(100, 100, 300, 300, 1, 0.5f, 0);
