@@ -90,6 +90,10 @@ std::map<std::string, int> stats_counts(const std::string &out) {
   return counts;
 }
 
+struct frame_expectation {
+  int32_t at, demo_ms, scene;
+};
+
 struct CaptureProbe : testing::Test {
   VirtualDisplay display;
   DemoTree tree;
@@ -105,6 +109,15 @@ struct CaptureProbe : testing::Test {
 
   tool_result capture(const std::vector<std::string> &args) {
     return run_to_end(tree, display, kProbe, args, 180);
+  }
+
+  // Each frame written for --at shows its demo time and scene.
+  template <size_t n> void expect_frames(const frame_expectation (&cases)[n]) {
+    for (const frame_expectation &e : cases) {
+      probe_colour got = frame_colour(out_dir + "/" + capture_frame_name(e.at));
+      EXPECT_EQ(got.time_ms(), e.demo_ms) << "at " << e.at;
+      EXPECT_EQ(got.scene(), e.scene) << "at " << e.at;
+    }
   }
 
   // The colour of a frame file's centre, checked to be flat over the frame.
@@ -129,10 +142,7 @@ TEST_F(CaptureProbe, FramesShowExactlyTheRequestedTimes) {
   tool_result r =
       capture({"--at", "0,40,1000,1234,2000,2001,2600,70001", "--out", out_dir, "--fps", "4"});
   ASSERT_EQ(r.status, 0) << r.err;
-  struct expectation {
-    int32_t at, demo_ms, scene;
-  };
-  const expectation cases[] = {
+  const frame_expectation cases[] = {
       {0, 0, -1},       // the restart frame: s00 at 0 falls due once time has passed
       {40, 40, 0},      // an extra frame dispatches s00 itself
       {1000, 1000, 0},  // s01 at 1000 is not due at 1000
@@ -141,11 +151,7 @@ TEST_F(CaptureProbe, FramesShowExactlyTheRequestedTimes) {
       {2600, 2600, 2},  // s03 (empty) at 2000, then s02 at 2500
       {70001, 70001, 2} // beyond 16 bits of red and green
   };
-  for (const expectation &e : cases) {
-    probe_colour got = frame_colour(out_dir + "/" + capture_frame_name(e.at));
-    EXPECT_EQ(got.time_ms(), e.demo_ms) << "at " << e.at;
-    EXPECT_EQ(got.scene(), e.scene) << "at " << e.at;
-  }
+  expect_frames(cases);
   // The empty scene 3 draws nothing: the cleared frame.
   EXPECT_EQ(frame_colour(out_dir + "/" + capture_frame_name(2001)), (probe_colour{0, 0, 0}));
   EXPECT_NE(r.err.find("capture: 8 frames"), std::string::npos) << r.err;
@@ -214,10 +220,7 @@ TEST_F(CaptureProbe, RestartMidShowFollowsTheTimeline) {
   tool_result r = capture({"--at", "1500,1600,1650,3600,3601,3700", "--out", out_dir, "--fps", "10",
                            "--video", out_dir + "/restart.mp4", "--from", "1000", "--to", "3000"});
   ASSERT_EQ(r.status, 0) << r.err;
-  struct expectation {
-    int32_t at, demo_ms, scene;
-  };
-  const expectation cases[] = {
+  const frame_expectation cases[] = {
       {1500, 1500, 1}, // the restart at 1500 is not due at 1500
       {1600, 0, 1},    // it is dispatched in the next frame, which is demo time 0
       {1650, 50, 1},   //
@@ -225,11 +228,7 @@ TEST_F(CaptureProbe, RestartMidShowFollowsTheTimeline) {
       {3601, 2001, 2}, //
       {3700, 2100, 2},
   };
-  for (const expectation &e : cases) {
-    probe_colour got = frame_colour(out_dir + "/" + capture_frame_name(e.at));
-    EXPECT_EQ(got.time_ms(), e.demo_ms) << "at " << e.at;
-    EXPECT_EQ(got.scene(), e.scene) << "at " << e.at;
-  }
+  expect_frames(cases);
   // Frames 1.0-1.5 s play the music from 1 s (loud); from 1.6 s it starts
   // again: a silent second, then loud again.
   std::vector<double> rms = loudness(out_dir + "/restart.mp4", {0.05, 0.8, 1.75}, {0.5, 1.5, 1.95});

@@ -1,13 +1,12 @@
 // The capture tool's parts that need no display: command line, frame clock,
-// statistics, sheet labels, the music cut for the video, pictures and their
-// comparison.
+// statistics, sheet labels, pictures and their comparison. The music cut for
+// the video is checked on the video's sound in the GL tests.
 #include "cCaptureOptions.h"
 #include "cContactSheet.h"
 #include "cFrameStats.h"
 #include "cFrameStepper.h"
 #include "cImageCompare.h"
 #include "cRgbImage.h"
-#include "cVideoPipe.h"
 #include "support/scratch_dir.h"
 
 #include <gtest/gtest.h>
@@ -176,21 +175,6 @@ TEST(ContactSheet, LabelsGiveSecondsAndSceneIndex) {
   EXPECT_EQ(cContactSheet::label(238774, 10), "238.774 s \xC2\xB7 scene 10");
   EXPECT_EQ(cContactSheet::label(40, -1), "0.04 s \xC2\xB7 scene none");
   EXPECT_EQ(cContactSheet::label(120000, 6), "120 s \xC2\xB7 scene 6");
-}
-
-TEST(VideoMusic, OneRunIsTrimmedPaddedToTheVideoLength) {
-  std::string f = cVideoPipe::audio_filter({{0, 50, 1500, 0}}, 25);
-  EXPECT_EQ(f, "[1:a]atrim=start=1.500000:duration=2.000000,asetpts=PTS-STARTPTS,"
-               "apad=whole_dur=2.000000[a]");
-}
-
-TEST(VideoMusic, RestartsCutTheMusicIntoJoinedRuns) {
-  // Frames 0-5 from 1 s into the music, then a restart: music from 0 again.
-  std::string f = cVideoPipe::audio_filter({{0, 6, 1000, 0}, {6, 14, 0, -1600}}, 10);
-  EXPECT_NE(f.find("asplit=2[s0][s1]"), std::string::npos) << f;
-  EXPECT_NE(f.find("[s0]atrim=start=1.000000:duration=0.600000"), std::string::npos) << f;
-  EXPECT_NE(f.find("[s1]atrim=start=0.000000:duration=1.400000"), std::string::npos) << f;
-  EXPECT_NE(f.find("[a0][a1]concat=n=2:v=0:a=1[a]"), std::string::npos) << f;
 }
 
 TEST(RgbImage, PngRoundTripIsExactAndRepeatable) {
