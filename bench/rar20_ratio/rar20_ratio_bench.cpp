@@ -18,8 +18,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -28,9 +30,24 @@ namespace {
 
 using bytes = std::vector<uint8_t>;
 using rar20_test::make_noise;
-using rar20_test::put_float;
-using rar20_test::read_file;
-using rar20_test::write_file;
+
+void put_float(bytes &out, float f) {
+  uint8_t b[4];
+  std::memcpy(b, &f, 4);
+  out.insert(out.end(), b, b + 4);
+}
+
+bool read_file(const std::string &path, bytes &out) {
+  std::ifstream in(path, std::ios::binary);
+  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return bool(in) || in.eof();
+}
+
+bool write_file(const std::string &path, const bytes &data) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char *>(data.data()), std::streamsize(data.size()));
+  return bool(out);
+}
 
 double own_cpu_seconds() {
   timespec ts;

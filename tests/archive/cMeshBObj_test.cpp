@@ -7,17 +7,13 @@
 #include "archive/cBObjReader.h"
 #include "archive/cBObjWriter.h"
 #include "assets/search_path.h"
+#include "support/scratch_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -304,32 +300,17 @@ TEST(BObjWriter, RefusesMeshesTheFormatCannotHold) {
 
 class BObjFiles : public ::testing::Test {
 protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("bobj_test_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-    add_search_dir(dir_.string());
-  }
-  void TearDown() override {
-    pop_search_dir();
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
+  void SetUp() override { add_search_dir(dir_.path()); }
+  void TearDown() override { pop_search_dir(); }
   void write(const std::string &name, const std::vector<uint8_t> &bytes) {
-    std::ofstream out(dir_ / name, std::ios::binary);
-    out.write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
+    dir_.write(name, bytes);
   }
-  void write(const std::string &name, const std::string &text) {
-    write(name, std::vector<uint8_t>(text.begin(), text.end()));
-  }
+  void write(const std::string &name, const std::string &text) { dir_.write(name, text); }
   // Runs a command line in the test folder; its exit status.
   int run(const std::string &command) {
-    std::string line = "cd '" + dir_.string() + "' && " + command + " > run.log 2>&1";
-    int status = std::system(line.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run_command("cd " + shell_quote(dir_.path()) + " && " + command);
   }
-  fs::path dir_;
+  scratch_dir dir_{"bobj"};
 };
 
 TEST_F(BObjFiles, PlainFileLoadsLikeTheBytesDecode) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -114,6 +115,15 @@ TEST_P(RealArchive, ExtractsTheListedBytes) {
   EXPECT_EQ(e.md5, md5_hex(bytes));
 }
 
+// Named after archive and member, e.g. rar202_comment_psw_FILE1_TXT.
+std::string member_name(const ::testing::TestParamInfo<expected_member> &info) {
+  const std::string archive = info.param.archive;
+  std::string name = archive.substr(0, archive.size() - 4) + "_" + info.param.member;
+  for (char &c : name)
+    c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  return name;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Expected, RealArchive,
     ::testing::Values(expected_member{"rar2-unix-owner.rar", "file.txt", nullptr, 4,
@@ -125,7 +135,8 @@ INSTANTIATE_TEST_SUITE_P(
                       expected_member{"rar202-comment-psw.rar", "FILE1.TXT", "password", 7,
                                       "610abb9118043fbe0dc24bdcf8023fdc"},
                       expected_member{"rar202-comment-psw.rar", "FILE2.TXT", "password", 7,
-                                      "deee49f6be4f9078e25ea6bf38d2fc74"}));
+                                      "deee49f6be4f9078e25ea6bf38d2fc74"}),
+    member_name);
 
 TEST(RealArchiveFailures, ReportEachExpectedFailureWithoutData) {
   SKIP_WITHOUT_SHARED_FOLDER(testdata);

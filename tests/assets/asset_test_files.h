@@ -1,12 +1,8 @@
-// Scratch folders and files for the asset tests, and a clean search path.
+// A clean search path for the asset tests, and their scratch folders.
 #pragma once
 
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <unistd.h>
-
 #include "assets/search_path.h"
+#include "support/scratch_dir.h"
 
 namespace asset_test {
 
@@ -15,32 +11,6 @@ inline void clear_search_path() {
     pop_search_dir();
 }
 
-// A fresh folder below the system's temporary folder, removed at the end.
-class scratch_dir {
-public:
-  explicit scratch_dir(const std::string &tag) {
-    path_ = std::filesystem::temp_directory_path() /
-            ("demo_assets_" + tag + "_" + std::to_string(::getpid()));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~scratch_dir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string path() const { return path_.string(); }
-  // Writes text to a file below the folder (creating subfolders) and returns
-  // its full path.
-  std::string write(const std::string &name, const std::string &text) const {
-    const std::filesystem::path file = path_ / name;
-    std::filesystem::create_directories(file.parent_path());
-    std::ofstream out(file, std::ios::binary);
-    out << text;
-    return file.string();
-  }
-
-private:
-  std::filesystem::path path_;
-};
+using ::scratch_dir;
 
 } // namespace asset_test

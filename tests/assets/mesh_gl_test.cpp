@@ -8,9 +8,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <sstream>
 
 #include "asset_test_files.h"
-#include "gl_test_window.h"
+#include "png_file.h"
+#include "support/gl_window.h"
 
 // Every glDrawElements of the engine passes through here on its way to the
 // GL, so the tests can see how many draws a mesh issues and in what state.
@@ -44,9 +46,7 @@ extern "C" void glDrawElements(GLenum mode, GLsizei count, GLenum type, const vo
 
 namespace {
 
-using gl_test::describe;
-using gl_test::near;
-using gl_test::pixel;
+using gl_test::expect_pixels;
 
 // Three quads side by side, written in the order blue, red, green.
 const char *const kThreeQuads = "mtllib three.mtl\n"
@@ -93,10 +93,17 @@ TEST_F(MeshGl, ThreeMaterialsDrawThreeGroupsInMaterialOrder) {
   ASSERT_EQ(mesh.materials.size(), 3u);
   EXPECT_EQ(mesh.group_starts, (std::vector<uint32_t>{0, 6, 12, 18}));
   mesh.prepare();
+  // Unlit, illum 0 shows its colour; the lit green of illum 1 gets only the
+  // dim global ambient term times its black Ka.
+  mesh.draw();
+  expect_pixels({{160, 300, 255, 0, 0}, {640, 300, 0, 0, 255}}, 4);
+  expect_pixels({{400, 300, 0, 0, 0}}, 8);
+
+  g_draws.clear();
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   light_from_viewer();
   mesh.draw();
   glDisable(GL_LIGHT0);
-  gl_test::save_frame("assets_three_materials.png");
   ASSERT_EQ(g_draws.size(), 3u);
   for (size_t k = 0; k < 3; ++k) {
     EXPECT_EQ(g_draws[k].count, 6);
@@ -107,99 +114,62 @@ TEST_F(MeshGl, ThreeMaterialsDrawThreeGroupsInMaterialOrder) {
   EXPECT_EQ(g_draws[1].emission[0], 0.0f);
   EXPECT_EQ(g_draws[1].emission[1], 0.0f);
   EXPECT_EQ(g_draws[2].emission[2], 1.0f);
-  EXPECT_TRUE(near(pixel(160, 300), 255, 0, 0)) << describe(pixel(160, 300));
-  EXPECT_TRUE(near(pixel(400, 300), 0, 255, 0, 10)) << describe(pixel(400, 300));
-  EXPECT_TRUE(near(pixel(640, 300), 0, 0, 255)) << describe(pixel(640, 300));
-  EXPECT_TRUE(near(pixel(400, 100), 0, 0, 0)) << describe(pixel(400, 100));
+  expect_pixels({{160, 300, 255, 0, 0}, {640, 300, 0, 0, 255}, {400, 100, 0, 0, 0}});
+  expect_pixels({{400, 300, 0, 255, 0}}, 10);
 }
 
-TEST_F(MeshGl, Illum0ShowsItsColourWithoutLight) {
-  cMeshObj mesh;
-  mesh.load("three.obj");
-  mesh.prepare();
-  mesh.draw();
-  // illum 0 is self-coloured; the lit green of illum 1 gets only the dim
-  // global ambient term times its black Ka.
-  EXPECT_TRUE(near(pixel(160, 300), 255, 0, 0)) << describe(pixel(160, 300));
-  EXPECT_TRUE(near(pixel(640, 300), 0, 0, 255)) << describe(pixel(640, 300));
-  EXPECT_TRUE(near(pixel(400, 300), 0, 0, 0, 8)) << describe(pixel(400, 300));
-}
+using floats = std::vector<float>;
 
-struct material_state {
-  float ambient[4], diffuse[4], specular[4], emission[4], shininess;
-};
-
-material_state read_material() {
-  material_state m{};
-  glGetMaterialfv(GL_FRONT, GL_AMBIENT, m.ambient);
-  glGetMaterialfv(GL_FRONT, GL_DIFFUSE, m.diffuse);
-  glGetMaterialfv(GL_FRONT, GL_SPECULAR, m.specular);
-  glGetMaterialfv(GL_FRONT, GL_EMISSION, m.emission);
-  glGetMaterialfv(GL_FRONT, GL_SHININESS, &m.shininess);
+// The front material: ambient, diffuse, specular and emission, then shininess.
+floats front_material() {
+  floats m(17);
+  const GLenum parts[5] = {GL_AMBIENT, GL_DIFFUSE, GL_SPECULAR, GL_EMISSION, GL_SHININESS};
+  for (int i = 0; i < 5; ++i)
+    glGetMaterialfv(GL_FRONT, parts[i], &m[size_t(4 * i)]);
   return m;
 }
 
-std::vector<float> rgba_of(const float *v) { return {v[0], v[1], v[2], v[3]}; }
-
-cMeshMaterial material_with_illum(int illum, float shininess) {
-  cMaterial m("m");
-  const float ka[4] = {0.1f, 0.2f, 0.3f, 0}, kd[4] = {0.4f, 0.5f, 0.6f, 0},
-              ks[4] = {0.7f, 0.8f, 0.9f, 0};
-  std::copy(ka, ka + 4, m.Ka);
-  std::copy(kd, kd + 4, m.Kd);
-  std::copy(ks, ks + 4, m.Ks);
-  m.Ns = shininess;
-  m.illum = illum;
-  m.d = 0.5f;
-  cMeshMaterial mesh_material(m);
-  mesh_material.load_textures(); // no maps: only the alphas
-  return mesh_material;
-}
-
 TEST_F(MeshGl, ApplySetsTheColoursOfItsIlluminationModel) {
-  const std::vector<float> black = {0, 0, 0, 1};
-  const std::vector<float> ka = {0.1f, 0.2f, 0.3f, 0.5f}, kd = {0.4f, 0.5f, 0.6f, 0.5f},
-                           ks = {0.7f, 0.8f, 0.9f, 0.5f}, emission = {0, 0, 0, 0.5f};
-
-  material_with_illum(0, 10).apply();
-  material_state m = read_material();
-  EXPECT_EQ(rgba_of(m.ambient), black);
-  EXPECT_EQ(rgba_of(m.diffuse), black);
-  EXPECT_EQ(rgba_of(m.specular), black);
-  EXPECT_EQ(rgba_of(m.emission), kd); // unlit, self-coloured
-
-  material_with_illum(1, 10).apply();
-  m = read_material();
-  EXPECT_EQ(rgba_of(m.ambient), ka);
-  EXPECT_EQ(rgba_of(m.diffuse), kd);
-  EXPECT_EQ(rgba_of(m.specular), black);
-  EXPECT_EQ(rgba_of(m.emission), emission);
-
-  for (int illum : {2, 4}) {
-    material_with_illum(1, 10).apply(); // specular black again
-    material_with_illum(illum, 33).apply();
-    m = read_material();
-    EXPECT_EQ(rgba_of(m.ambient), ka) << illum;
-    EXPECT_EQ(rgba_of(m.diffuse), kd) << illum;
-    EXPECT_EQ(rgba_of(m.specular), ks) << illum;
-    EXPECT_EQ(rgba_of(m.emission), emission) << illum;
-    EXPECT_EQ(m.shininess, 33.0f) << illum;
+  const floats black = {0, 0, 0, 1}, none = {0, 0, 0, 0.5f}, ka = {0.1f, 0.2f, 0.3f, 0.5f},
+               kd = {0.4f, 0.5f, 0.6f, 0.5f}, ks = {0.7f, 0.8f, 0.9f, 0.5f};
+  auto state = [](std::initializer_list<floats> colours, float shininess) {
+    floats v;
+    for (const floats &c : colours)
+      v.insert(v.end(), c.begin(), c.end());
+    v.push_back(shininess);
+    return v;
+  };
+  // In sequence, each from the state the one before left. The GL takes
+  // exponents up to 128 only: higher ones are clamped rather than refused
+  // with an error that would keep the previous exponent.
+  const struct {
+    int illum;
+    float ns;
+    floats after;
+  } steps[] = {
+      {2, 33, state({ka, kd, ks, none}, 33)},
+      {0, 10, state({black, black, black, kd}, 33)}, // unlit, self-coloured
+      {1, 10, state({ka, kd, black, none}, 33)},
+      {4, 40, state({ka, kd, ks, none}, 40)},
+      {1, 10, state({ka, kd, black, none}, 40)},
+      {2, 500, state({ka, kd, ks, none}, 128)},
+      {3, 7, state({ka, kd, ks, none}, 128)}, // other models set nothing
+      {-1, 7, state({ka, kd, ks, none}, 128)},
+  };
+  for (const auto &step : steps) {
+    cMaterial m("m");
+    std::copy(ka.begin(), ka.begin() + 3, m.Ka);
+    std::copy(kd.begin(), kd.begin() + 3, m.Kd);
+    std::copy(ks.begin(), ks.begin() + 3, m.Ks);
+    m.Ns = step.ns;
+    m.illum = step.illum;
+    m.d = 0.5f;
+    cMeshMaterial material(m);
+    material.load_textures(); // no maps: only the alphas
+    material.apply();
+    EXPECT_EQ(front_material(), step.after) << "illum " << step.illum;
   }
-
-  // The GL takes exponents up to 128 only; higher ones are clamped rather
-  // than refused with an error that would keep the previous exponent.
-  material_with_illum(2, 500).apply();
-  EXPECT_EQ(read_material().shininess, 128.0f);
   EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-
-  // Any other model sets no colour at all.
-  const material_state before = read_material();
-  material_with_illum(3, 7).apply();
-  material_with_illum(-1, 7).apply();
-  m = read_material();
-  EXPECT_EQ(rgba_of(m.ambient), rgba_of(before.ambient));
-  EXPECT_EQ(rgba_of(m.specular), rgba_of(before.specular));
-  EXPECT_EQ(m.shininess, 128.0f);
 }
 
 TEST_F(MeshGl, DrawLeavesNoBufferBoundAndClientUnitZero) {
@@ -213,16 +183,17 @@ TEST_F(MeshGl, DrawLeavesNoBufferBoundAndClientUnitZero) {
   mesh.draw();
   ASSERT_EQ(g_draws.size(), 1u);
   EXPECT_EQ(g_draws[0].count, 3);
-  GLint array_buffer = -1, element_buffer = -1, client_unit = 0;
-  glGetIntegerv(GL_ARRAY_BUFFER_BINDING_ARB, &array_buffer);
-  glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING_ARB, &element_buffer);
-  glGetIntegerv(GL_CLIENT_ACTIVE_TEXTURE_ARB, &client_unit);
-  EXPECT_EQ(array_buffer, 0);
-  EXPECT_EQ(element_buffer, 0);
-  EXPECT_EQ(client_unit, GL_TEXTURE0_ARB);
-  EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
-  EXPECT_FALSE(glIsEnabled(GL_NORMAL_ARRAY));
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
+  const std::pair<GLenum, GLint> left[] = {{GL_ARRAY_BUFFER_BINDING_ARB, 0},
+                                           {GL_ELEMENT_ARRAY_BUFFER_BINDING_ARB, 0},
+                                           {GL_CLIENT_ACTIVE_TEXTURE_ARB, GL_TEXTURE0_ARB},
+                                           {GL_VERTEX_ARRAY, 0},
+                                           {GL_NORMAL_ARRAY, 0},
+                                           {GL_TEXTURE_COORD_ARRAY, 0}};
+  for (auto [what, value] : left) {
+    GLint got = -1;
+    glGetIntegerv(what, &got);
+    EXPECT_EQ(got, value) << std::hex << what;
+  }
   EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
@@ -259,8 +230,7 @@ TEST_F(MeshGl, DropMaterialsDrawsEverythingInOneCall) {
   ASSERT_EQ(g_draws.size(), 1u);
   EXPECT_EQ(g_draws[0].count, 18);
   EXPECT_EQ(g_draws[0].offset, 0u);
-  EXPECT_TRUE(near(pixel(160, 300), 255, 255, 0)) << describe(pixel(160, 300));
-  EXPECT_TRUE(near(pixel(640, 300), 255, 255, 0)) << describe(pixel(640, 300));
+  expect_pixels({{160, 300, 255, 255, 0}, {640, 300, 255, 255, 0}});
   glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, black);
 }
 
@@ -295,7 +265,6 @@ TEST_F(MeshGl, DiffuseTextureBindsOnUnitZeroOnly) {
   mesh.prepare();
   EXPECT_NE(mesh.materials[0].diffuse_texture.gl_name, 0u);
   mesh.draw();
-  gl_test::save_frame("assets_material_texture.png");
   ASSERT_EQ(g_draws.size(), 1u);
   EXPECT_EQ(GLuint(g_draws[0].texture[0]), mesh.materials[0].diffuse_texture.gl_name);
   EXPECT_TRUE(g_draws[0].textured[0]);
@@ -304,10 +273,10 @@ TEST_F(MeshGl, DiffuseTextureBindsOnUnitZeroOnly) {
     EXPECT_EQ(g_draws[0].texture[unit], 0) << unit;
     EXPECT_FALSE(g_draws[0].textured[unit]) << unit;
   }
-  EXPECT_TRUE(near(pixel(200, 450), 255, 0, 0)) << describe(pixel(200, 450));
-  EXPECT_TRUE(near(pixel(600, 450), 0, 255, 0)) << describe(pixel(600, 450));
-  EXPECT_TRUE(near(pixel(200, 150), 0, 0, 255)) << describe(pixel(200, 150));
-  EXPECT_TRUE(near(pixel(600, 150), 255, 255, 0)) << describe(pixel(600, 150));
+  expect_pixels({{200, 450, 255, 0, 0},
+                 {600, 450, 0, 255, 0},
+                 {200, 150, 0, 0, 255},
+                 {600, 150, 255, 255, 0}});
   // Afterwards texturing is off on units 0 to 2 and unit 0 is active.
   for (GLenum unit : {GL_TEXTURE2_ARB, GL_TEXTURE1_ARB, GL_TEXTURE0_ARB}) {
     glActiveTextureARB(unit);
@@ -319,34 +288,31 @@ TEST_F(MeshGl, DiffuseTextureBindsOnUnitZeroOnly) {
 }
 
 // A lumpy sphere without normals, so both meshes generate the same ones.
+// A lumpy sphere of triangles without normals, so both meshes generate the
+// same ones from the same faces.
 std::string sphere_obj() {
-  std::string text;
+  std::ostringstream text;
   const int rings = 12, segments = 16;
   for (int r = 0; r <= rings; ++r)
     for (int s = 0; s < segments; ++s) {
       const double theta = M_PI * r / rings, phi = 2 * M_PI * s / segments;
       const double radius = 0.7 + 0.08 * std::sin(3 * phi) * std::sin(theta);
-      text += "v " + std::to_string(radius * std::sin(theta) * std::cos(phi)) + " " +
-              std::to_string(radius * std::cos(theta)) + " " +
-              std::to_string(radius * std::sin(theta) * std::sin(phi)) + "\n";
+      text << "v " << radius * std::sin(theta) * std::cos(phi) << " " << radius * std::cos(theta)
+           << " " << radius * std::sin(theta) * std::sin(phi) << "\n";
     }
   for (int r = 0; r < rings; ++r)
     for (int s = 0; s < segments; ++s) {
       const int a = r * segments + s + 1, b = r * segments + (s + 1) % segments + 1;
-      const int c = a + segments, d = b + segments;
-      // Triangles, so that both meshes weigh the same faces into the normals.
-      text += "f " + std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(d) + "\n";
-      text += "f " + std::to_string(a) + " " + std::to_string(d) + " " + std::to_string(c) + "\n";
+      text << "f " << a << " " << b << " " << b + segments << "\nf " << a << " " << b + segments
+           << " " << a + segments << "\n";
     }
-  return text;
+  return text.str();
 }
 
-void light_for_sphere() {
-  const GLfloat white[4] = {1, 1, 1, 1};
-  const GLfloat orange[4] = {1, 0.6f, 0.1f, 1};
-  const GLfloat black[4] = {0, 0, 0, 1};
+TEST_F(MeshGl, DisplayListMeshDrawsTheSamePictureAsTheBufferMesh) {
+  dir_.write("sphere.obj", sphere_obj());
+  const GLfloat white[4] = {1, 1, 1, 1}, orange[4] = {1, 0.6f, 0.1f, 1}, black[4] = {0, 0, 0, 1};
   const GLfloat position[4] = {-1, 1, 1, 0};
-  glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
   glLightfv(GL_LIGHT0, GL_SPECULAR, white);
   glLightfv(GL_LIGHT0, GL_POSITION, position);
   glEnable(GL_LIGHT0);
@@ -355,17 +321,11 @@ void light_for_sphere() {
   glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, black);
   glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 30);
   glRotatef(20, 1, 0, 0);
-}
-
-TEST_F(MeshGl, DisplayListMeshDrawsTheSamePictureAsTheBufferMesh) {
-  dir_.write("sphere.obj", sphere_obj());
-  light_for_sphere();
   cMeshObj buffered;
   buffered.load("sphere.obj");
   buffered.prepare();
   buffered.draw();
-  const std::vector<uint8_t> first = gl_test::frame();
-  gl_test::save_frame("assets_sphere_vbo.png");
+  const gl_test::frame first = gl_test::read_frame();
 
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   cMeshDisplayList listed;
@@ -373,19 +333,14 @@ TEST_F(MeshGl, DisplayListMeshDrawsTheSamePictureAsTheBufferMesh) {
   EXPECT_NE(listed.list_name, 0u);
   listed.prepare();
   listed.draw();
-  const std::vector<uint8_t> second = gl_test::frame();
-  gl_test::save_frame("assets_sphere_list.png");
+  const gl_test::frame second = gl_test::read_frame();
   glDisable(GL_LIGHT0);
 
   size_t lit = 0, differing = 0;
-  for (size_t i = 0; i < first.size(); i += 3) {
-    if (first[i] > 40)
-      ++lit;
-    for (size_t k = 0; k < 3; ++k)
-      if (std::abs(int(first[i + k]) - int(second[i + k])) > 2) {
-        ++differing;
-        break;
-      }
+  for (size_t i = 0; i < first.size(); i += 4) {
+    lit += first[i] > 40;
+    differing += std::abs(first[i] - second[i]) > 2 || std::abs(first[i + 1] - second[i + 1]) > 2 ||
+                 std::abs(first[i + 2] - second[i + 2]) > 2;
   }
   EXPECT_GT(lit, 50000u); // the sphere covers a good part of the window
   EXPECT_LT(differing, lit / 200) << differing << " of " << lit;

@@ -1,4 +1,4 @@
-// A minimal PNG writer for test images and screenshots: 8-bit RGB or RGBA,
+// A minimal PNG writer for the texture tests' images: 8-bit RGB or RGBA,
 // rows top to bottom, stored (uncompressed) deflate blocks. Written here so
 // that the tests do not trust the image library they check.
 #pragma once
@@ -21,10 +21,7 @@ inline uint32_t crc32(const uint8_t *p, size_t n, uint32_t crc = 0) {
 }
 
 inline void put32(std::vector<uint8_t> &out, uint32_t v) {
-  out.push_back(uint8_t(v >> 24));
-  out.push_back(uint8_t(v >> 16));
-  out.push_back(uint8_t(v >> 8));
-  out.push_back(uint8_t(v));
+  out.insert(out.end(), {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
 }
 
 inline void chunk(std::vector<uint8_t> &out, const char *type, const std::vector<uint8_t> &data) {
@@ -48,11 +45,8 @@ inline bool write(const std::string &path, int width, int height, int channels,
   size_t pos = 0;
   do {
     const size_t n = raw.size() - pos < 65535 ? raw.size() - pos : 65535;
-    z.push_back(pos + n == raw.size() ? 1 : 0);
-    z.push_back(uint8_t(n));
-    z.push_back(uint8_t(n >> 8));
-    z.push_back(uint8_t(~n));
-    z.push_back(uint8_t(~n >> 8));
+    z.insert(z.end(), {uint8_t(pos + n == raw.size() ? 1 : 0), uint8_t(n), uint8_t(n >> 8),
+                       uint8_t(~n), uint8_t(~n >> 8)});
     z.insert(z.end(), raw.begin() + pos, raw.begin() + pos + n);
     pos += n;
   } while (pos < raw.size());
@@ -67,11 +61,7 @@ inline bool write(const std::string &path, int width, int height, int channels,
   std::vector<uint8_t> header;
   put32(header, uint32_t(width));
   put32(header, uint32_t(height));
-  header.push_back(8);
-  header.push_back(channels == 4 ? 6 : 2);
-  header.push_back(0);
-  header.push_back(0);
-  header.push_back(0);
+  header.insert(header.end(), {8, uint8_t(channels == 4 ? 6 : 2), 0, 0, 0}); // no interlace
   chunk(out, "IHDR", header);
   chunk(out, "IDAT", z);
   chunk(out, "IEND", {});

@@ -5,13 +5,12 @@
 #include <GL/glu.h>
 
 #include "asset_test_files.h"
-#include "gl_test_window.h"
+#include "png_file.h"
+#include "support/gl_window.h"
 
 namespace {
 
-using gl_test::describe;
-using gl_test::near;
-using gl_test::pixel;
+using gl_test::expect_pixels;
 
 class TextureGl : public testing::Test {
 protected:
@@ -68,11 +67,10 @@ TEST_F(TextureGl, PngDrawsUprightOnAQuad) {
   t.bind();
   draw_unit_quad();
   glDisable(GL_TEXTURE_2D);
-  gl_test::save_frame("assets_textured_quad.png");
-  EXPECT_TRUE(near(pixel(200, 450), 255, 0, 0)) << describe(pixel(200, 450));
-  EXPECT_TRUE(near(pixel(600, 450), 0, 255, 0)) << describe(pixel(600, 450));
-  EXPECT_TRUE(near(pixel(200, 150), 0, 0, 255)) << describe(pixel(200, 150));
-  EXPECT_TRUE(near(pixel(600, 150), 255, 255, 255)) << describe(pixel(600, 150));
+  expect_pixels({{200, 450, 255, 0, 0},
+                 {600, 450, 0, 255, 0},
+                 {200, 150, 0, 0, 255},
+                 {600, 150, 255, 255, 255}});
   GLint min_filter = 0, wrap = 0;
   glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &min_filter);
   glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrap);
@@ -99,10 +97,10 @@ TEST_F(TextureGl, OneRowImageBecomesAOneDimensionalRgbTexture) {
   glEnable(GL_TEXTURE_1D);
   draw_unit_quad();
   glDisable(GL_TEXTURE_1D);
-  EXPECT_TRUE(near(pixel(100, 300), 255, 0, 0)) << describe(pixel(100, 300));
-  EXPECT_TRUE(near(pixel(300, 300), 0, 255, 0)) << describe(pixel(300, 300));
-  EXPECT_TRUE(near(pixel(500, 300), 0, 0, 255)) << describe(pixel(500, 300));
-  EXPECT_TRUE(near(pixel(700, 300), 255, 255, 255)) << describe(pixel(700, 300));
+  expect_pixels({{100, 300, 255, 0, 0},
+                 {300, 300, 0, 255, 0},
+                 {500, 300, 0, 0, 255},
+                 {700, 300, 255, 255, 255}});
   EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 

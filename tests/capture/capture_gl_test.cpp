@@ -5,7 +5,6 @@
 #include "cRgbImage.h"
 #include "probe_colour.h"
 #include "support/demo_process.h"
-#include "tool_run.h"
 
 #include <gtest/gtest.h>
 
@@ -91,22 +90,34 @@ std::map<std::string, int> stats_counts(const std::string &out) {
   return counts;
 }
 
+struct frame_expectation {
+  int32_t at, demo_ms, scene;
+};
+
 struct CaptureProbe : testing::Test {
   VirtualDisplay display;
   DemoTree tree;
-  std::string run_dir, out_dir;
+  std::string out_dir;
 
   void SetUp() override {
     ASSERT_TRUE(display.ok()) << "no Xvfb";
     ASSERT_TRUE(make_music(tree.data() + "/demo-full.ogg"))
         << "ffmpeg could not make the test music";
     tree.write_file("data/markers.txt", kTimeline);
-    run_dir = tree.root + "/run";
     out_dir = tree.root + "/out";
   }
 
   tool_result capture(const std::vector<std::string> &args) {
-    return run_tool(kProbe, args, run_dir, display.name(), 180);
+    return run_to_end(tree, display, kProbe, args, 180);
+  }
+
+  // Each frame written for --at shows its demo time and scene.
+  template <size_t n> void expect_frames(const frame_expectation (&cases)[n]) {
+    for (const frame_expectation &e : cases) {
+      probe_colour got = frame_colour(out_dir + "/" + capture_frame_name(e.at));
+      EXPECT_EQ(got.time_ms(), e.demo_ms) << "at " << e.at;
+      EXPECT_EQ(got.scene(), e.scene) << "at " << e.at;
+    }
   }
 
   // The colour of a frame file's centre, checked to be flat over the frame.
@@ -131,10 +142,7 @@ TEST_F(CaptureProbe, FramesShowExactlyTheRequestedTimes) {
   tool_result r =
       capture({"--at", "0,40,1000,1234,2000,2001,2600,70001", "--out", out_dir, "--fps", "4"});
   ASSERT_EQ(r.status, 0) << r.err;
-  struct expectation {
-    int32_t at, demo_ms, scene;
-  };
-  const expectation cases[] = {
+  const frame_expectation cases[] = {
       {0, 0, -1},       // the restart frame: s00 at 0 falls due once time has passed
       {40, 40, 0},      // an extra frame dispatches s00 itself
       {1000, 1000, 0},  // s01 at 1000 is not due at 1000
@@ -143,27 +151,26 @@ TEST_F(CaptureProbe, FramesShowExactlyTheRequestedTimes) {
       {2600, 2600, 2},  // s03 (empty) at 2000, then s02 at 2500
       {70001, 70001, 2} // beyond 16 bits of red and green
   };
-  for (const expectation &e : cases) {
-    probe_colour got = frame_colour(out_dir + "/" + capture_frame_name(e.at));
-    EXPECT_EQ(got.time_ms(), e.demo_ms) << "at " << e.at;
-    EXPECT_EQ(got.scene(), e.scene) << "at " << e.at;
-  }
+  expect_frames(cases);
   // The empty scene 3 draws nothing: the cleared frame.
   EXPECT_EQ(frame_colour(out_dir + "/" + capture_frame_name(2001)), (probe_colour{0, 0, 0}));
   EXPECT_NE(r.err.find("capture: 8 frames"), std::string::npos) << r.err;
 }
 
-TEST_F(CaptureProbe, SameCommandWritesIdenticalFiles) {
+TEST_F(CaptureProbe, ContactSheetHoldsEveryTileInOrderAndRunsRepeatExactly) {
+  // The same command twice writes the same bytes: frames and sheet.
+  std::vector<std::string> first;
   const std::vector<std::string> files = {capture_frame_name(500), capture_frame_name(1234),
                                           "sheet.png"};
-  std::vector<std::string> first;
   for (int run = 0; run < 2; ++run) {
     fs::remove_all(out_dir);
-    tool_result r = capture({"--at", "500,1234", "--out", out_dir, "--sheet",
-                             out_dir + "/sheet.png", "--every", "500", "--to", "3000"});
+    tool_result r =
+        capture({"--at", "500,1234", "--out", out_dir, "--sheet", out_dir + "/sheet.png", "--every",
+                 "500", "--to", "3000", "--columns", "3"});
     ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("contact sheet: 6 frames"), std::string::npos) << r.err;
     for (size_t i = 0; i < files.size(); ++i) {
-      std::string bytes = read_file(out_dir + "/" + files[i]);
+      const std::string bytes = read_file(out_dir + "/" + files[i]);
       ASSERT_FALSE(bytes.empty()) << files[i];
       if (run == 0)
         first.push_back(bytes);
@@ -171,14 +178,6 @@ TEST_F(CaptureProbe, SameCommandWritesIdenticalFiles) {
         EXPECT_EQ(bytes, first[i]) << files[i] << " differs between runs";
     }
   }
-}
-
-TEST_F(CaptureProbe, ContactSheetHoldsEveryTileInOrder) {
-  fs::create_directories(out_dir);
-  tool_result r = capture(
-      {"--sheet", out_dir + "/sheet.png", "--every", "500", "--to", "3000", "--columns", "3"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.err.find("contact sheet: 6 frames"), std::string::npos) << r.err;
   cRgbImage sheet;
   ASSERT_TRUE(sheet.load_png(out_dir + "/sheet.png"));
   // Quarter-size tiles with borders and a label line, three to a row.
@@ -221,10 +220,7 @@ TEST_F(CaptureProbe, RestartMidShowFollowsTheTimeline) {
   tool_result r = capture({"--at", "1500,1600,1650,3600,3601,3700", "--out", out_dir, "--fps", "10",
                            "--video", out_dir + "/restart.mp4", "--from", "1000", "--to", "3000"});
   ASSERT_EQ(r.status, 0) << r.err;
-  struct expectation {
-    int32_t at, demo_ms, scene;
-  };
-  const expectation cases[] = {
+  const frame_expectation cases[] = {
       {1500, 1500, 1}, // the restart at 1500 is not due at 1500
       {1600, 0, 1},    // it is dispatched in the next frame, which is demo time 0
       {1650, 50, 1},   //
@@ -232,11 +228,7 @@ TEST_F(CaptureProbe, RestartMidShowFollowsTheTimeline) {
       {3601, 2001, 2}, //
       {3700, 2100, 2},
   };
-  for (const expectation &e : cases) {
-    probe_colour got = frame_colour(out_dir + "/" + capture_frame_name(e.at));
-    EXPECT_EQ(got.time_ms(), e.demo_ms) << "at " << e.at;
-    EXPECT_EQ(got.scene(), e.scene) << "at " << e.at;
-  }
+  expect_frames(cases);
   // Frames 1.0-1.5 s play the music from 1 s (loud); from 1.6 s it starts
   // again: a silent second, then loud again.
   std::vector<double> rms = loudness(out_dir + "/restart.mp4", {0.05, 0.8, 1.75}, {0.5, 1.5, 1.95});
@@ -282,16 +274,6 @@ TEST_F(CaptureProbe, VideoHasTheFramesAndMusicAskedFor) {
   EXPECT_GT(rms[1], 0.2);
 }
 
-TEST_F(CaptureProbe, StatisticsCountTheFramesOfEachScene) {
-  tool_result r = capture({"--stats", "--fps", "10", "--to", "3000"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("from 0 to 3000 ms at 10 fps"), std::string::npos) << r.out;
-  // 0: none; 100-1000: scene 0; 1100-2000: 1; 2100-2500: 3; 2600-2900: 2.
-  std::map<std::string, int> want = {{"none", 1}, {"0", 10}, {"1", 10},
-                                     {"2", 4},    {"3", 5},  {"all", 30}};
-  EXPECT_EQ(stats_counts(r.out), want) << r.out;
-}
-
 TEST_F(CaptureProbe, ShowEndingTheProcessKeepsTheOutputs) {
   // Probe scene 10 ends the process at 1.5 s, as the last scene ends the show.
   tree.write_file("data/markers.txt", "m_start 00:00:00.000\ns00 00:00:00.000\ns10 00:00:01.000\n");
@@ -309,6 +291,7 @@ TEST_F(CaptureProbe, ShowEndingTheProcessKeepsTheOutputs) {
   // Frames 0-1400: the frame at 1500 ends the process in its update.
   std::string v = probe(out_dir + "/end.mp4", "stream=nb_read_frames -select_streams v");
   EXPECT_NE(v.find("nb_read_frames=15"), std::string::npos) << v;
+  EXPECT_NE(r.out.find("from 0 to 3000 ms at 10 fps"), std::string::npos) << r.out;
   std::map<std::string, int> want = {{"none", 1}, {"0", 10}, {"10", 4}, {"all", 15}};
   EXPECT_EQ(stats_counts(r.out), want) << r.out;
 }

@@ -5,7 +5,6 @@
 #include "cImageCompare.h"
 #include "cRgbImage.h"
 #include "support/demo_process.h"
-#include "tool_run.h"
 
 #include <gtest/gtest.h>
 
@@ -79,24 +78,19 @@ TEST(VisualRegression, ShowMatchesTheReferencePictures) {
   // A tree like the checkout's: run/ beside the real data and sources.
   VirtualDisplay display;
   ASSERT_TRUE(display.ok()) << "no Xvfb";
-  char pattern[] = "/tmp/visual_regression_XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string root = pattern;
-  fs::create_directories(root + "/run");
-  fs::create_directory_symlink(DEMO_SOURCE_DIR "/data", root + "/data");
-  fs::create_directory_symlink(DEMO_SOURCE_DIR "/src", root + "/src");
+  DemoTree tree;
+  fs::remove(tree.data());
+  fs::create_directory_symlink(DEMO_SOURCE_DIR "/data", tree.data());
   fs::remove_all(kOutputDir);
   fs::create_directories(kOutputDir);
 
   std::string times;
   for (const reference_frame &f : list.frames)
     times += (times.empty() ? "" : ",") + std::to_string(f.ms);
-  tool_result r = run_tool(kCapture,
-                           {"--at", times, "--out", kOutputDir, "--fps", std::to_string(list.fps),
-                            "--shrink", std::to_string(list.shrink)},
-                           root + "/run", display.name(), 600);
-  std::error_code ec;
-  fs::remove_all(root, ec);
+  tool_result r = run_to_end(tree, display, kCapture,
+                             {"--at", times, "--out", kOutputDir, "--fps", std::to_string(list.fps),
+                              "--shrink", std::to_string(list.shrink)},
+                             600);
   ASSERT_EQ(r.status, 0) << r.err;
 
   int failed = 0;

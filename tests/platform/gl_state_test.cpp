@@ -1,64 +1,29 @@
 // The GL defaults and error reports on a real context (Xvfb with llvmpipe).
-#include "platform/gl_defaults.h"
-#include "platform/gl_extensions.h"
-#include "platform/video_settings.h"
-#include "support/require_display.h"
-
-#include <SDL/SDL.h>
-#include <gtest/gtest.h>
+#include "support/gl_window.h"
 
 #include <string>
 
+using gl_test::pixel;
+
 namespace {
-struct GlWindow : testing::Environment {
-  void SetUp() override {
-    open_test_window();
-    set_gl_defaults();
-  }
-  void TearDown() override { SDL_Quit(); }
-};
-const auto *const env = testing::AddGlobalTestEnvironment(new GlWindow);
-
-struct Rgba {
-  unsigned char r, g, b, a;
-};
-Rgba pixel(int x, int y) {
-  Rgba p{};
-  glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &p);
-  return p;
-}
-
 void draw_quad(bool counter_clockwise, float alpha) {
   glColor4f(1, 1, 1, alpha);
+  const float x[4] = {-0.5f, 0.5f, 0.5f, -0.5f}, y[4] = {-0.5f, -0.5f, 0.5f, 0.5f};
   glBegin(GL_QUADS);
-  if (counter_clockwise) {
-    glVertex2f(-0.5f, -0.5f);
-    glVertex2f(0.5f, -0.5f);
-    glVertex2f(0.5f, 0.5f);
-    glVertex2f(-0.5f, 0.5f);
-  } else {
-    glVertex2f(-0.5f, -0.5f);
-    glVertex2f(-0.5f, 0.5f);
-    glVertex2f(0.5f, 0.5f);
-    glVertex2f(0.5f, -0.5f);
+  for (int i = 0; i < 4; ++i) {
+    const int k = counter_clockwise ? i : 3 - i;
+    glVertex2f(x[k], y[k]);
   }
   glEnd();
-}
-
-void clear_unlit() {
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glDisable(GL_LIGHTING);
 }
 } // namespace
 
 TEST(GlDefaults, StateMatchesTheProgramsAssumptions) {
-  EXPECT_TRUE(glIsEnabled(GL_BLEND));
-  EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-  EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-  EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));
+  const std::pair<GLenum, bool> enables[] = {
+      {GL_BLEND, true},    {GL_ALPHA_TEST, true},  {GL_DEPTH_TEST, true},     {GL_CULL_FACE, true},
+      {GL_LIGHTING, true}, {GL_TEXTURE_2D, false}, {GL_COLOR_MATERIAL, false}};
+  for (auto [cap, on] : enables)
+    EXPECT_EQ(bool(glIsEnabled(cap)), on) << std::hex << cap;
   GLint value = 0;
   glGetIntegerv(GL_LIGHT_MODEL_COLOR_CONTROL, &value);
   EXPECT_EQ(value, GL_SEPARATE_SPECULAR_COLOR);
@@ -73,34 +38,36 @@ TEST(GlDefaults, StateMatchesTheProgramsAssumptions) {
   EXPECT_TRUE(glDrawRangeElements);
 }
 
-TEST(GlDefaults, CullingAndAlphaTest) {
-  clear_unlit();
-  draw_quad(false, 1.0f);
-  EXPECT_EQ(pixel(400, 300).r, 0) << "clockwise quad is culled";
-  clear_unlit();
-  draw_quad(true, 1.0f);
-  EXPECT_EQ(pixel(400, 300).r, 255) << "counter-clockwise quad is drawn";
-  clear_unlit();
-  draw_quad(true, 0.1f);
-  EXPECT_EQ(pixel(400, 300).r, 0) << "alpha 0.1 fails the alpha test";
-  clear_unlit();
-  draw_quad(true, 0.5f);
-  EXPECT_NEAR(pixel(400, 300).r, 128, 2) << "alpha 0.5 is blended";
+TEST(GlDefaults, CullingAlphaTestAndBlending) {
+  const struct {
+    bool counter_clockwise;
+    float alpha;
+    int red;
+    const char *why;
+  } cases[] = {{false, 1.0f, 0, "a clockwise quad is culled"},
+               {true, 1.0f, 255, "a counter-clockwise quad is drawn"},
+               {true, 0.1f, 0, "alpha 0.1 fails the alpha test"},
+               {true, 0.5f, 128, "alpha 0.5 is blended"}};
+  glDisable(GL_LIGHTING);
+  for (const auto &c : cases) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    draw_quad(c.counter_clockwise, c.alpha);
+    EXPECT_NEAR(pixel(400, 300).r, c.red, 2) << c.why;
+  }
   glEnable(GL_LIGHTING);
 }
 
 TEST(GlErrors, ReportsOneErrorPerCallWithItsTag) {
   while (glGetError() != GL_NO_ERROR) {
   }
-  glEnable(0x1234);
-  testing::internal::CaptureStderr();
-  check_gl_error(2);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "## ERROR: OpenGL  2: invalid enumerant\n");
-  glEnable(0x1235);
-  testing::internal::CaptureStderr();
-  check_gl_error(0);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "## ERROR: OpenGL : invalid enumerant\n");
-  testing::internal::CaptureStderr();
-  check_gl_error(5);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  const std::pair<int, const char *> cases[] = {{2, "## ERROR: OpenGL  2: invalid enumerant\n"},
+                                                {0, "## ERROR: OpenGL : invalid enumerant\n"},
+                                                {5, ""}};
+  for (auto [tag, message] : cases) {
+    if (*message)
+      glEnable(0x1234);
+    testing::internal::CaptureStderr();
+    check_gl_error(tag);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), message) << tag;
+  }
 }

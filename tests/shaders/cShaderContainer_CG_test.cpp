@@ -13,13 +13,14 @@
 #include "shaders/cShdNormExt.h"
 #include "shaders/cShdXray.h"
 
-#include "gl_harness.h"
 #include "show_shaders.h"
+#include "support/gl_window.h"
 #include "uniform_readback.h"
 
 #include <gmock/gmock.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 
 using testing::HasSubstr;
@@ -28,7 +29,6 @@ namespace {
 
 const std::string kRule = "---------------------------------------------------";
 
-const auto *const window = testing::AddGlobalTestEnvironment(new harness::GlWindow);
 const auto *const shaders = testing::AddGlobalTestEnvironment(new harness::ShowShaders);
 
 cShaderContainer_CG &box() { return *g_shader_container; }
@@ -76,7 +76,7 @@ GLint bound_2d_on(GLenum unit) {
   return bound;
 }
 
-using harness::rotation;
+using gl_test::rotation;
 using harness::uniform_values;
 
 struct Container : testing::Test {

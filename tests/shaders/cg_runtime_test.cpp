@@ -3,18 +3,17 @@
 // reach the GL programs.
 #include "shaders/cg_runtime.h"
 
-#include "gl_harness.h"
+#include "support/gl_window.h"
 #include "uniform_readback.h"
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
-
-const auto *const window = testing::AddGlobalTestEnvironment(new harness::GlWindow);
 
 std::vector<CGerror> g_errors;
 void record_error() { g_errors.push_back(cgGetError()); }

@@ -98,7 +98,8 @@ void DemoTree::write_file(const std::string &relative, const std::string &conten
 void DemoTree::remove_file(const std::string &relative) const { fs::remove(root + "/" + relative); }
 
 DemoProcess::DemoProcess(const DemoTree &tree, const VirtualDisplay &display,
-                         const std::string &binary, std::vector<std::string> extra_env)
+                         const std::string &binary, std::vector<std::string> extra_env,
+                         std::vector<std::string> args)
     : display(display), out_path(tree.root + "/stdout.txt"), err_path(tree.root + "/stderr.txt") {
   pid = fork();
   if (pid == 0) {
@@ -111,7 +112,11 @@ DemoProcess::DemoProcess(const DemoTree &tree, const VirtualDisplay &display,
       putenv(strdup(kv.c_str()));
     freopen(out_path.c_str(), "w", stdout);
     freopen(err_path.c_str(), "w", stderr);
-    execl(binary.c_str(), binary.c_str(), static_cast<char *>(nullptr));
+    std::vector<char *> argv = {const_cast<char *>(binary.c_str())};
+    for (const std::string &a : args)
+      argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(binary.c_str(), argv.data());
     _exit(127);
   }
 }
@@ -207,6 +212,23 @@ int DemoProcess::wait_exit(double seconds) {
 
 std::string DemoProcess::out() const { return read_file(out_path); }
 std::string DemoProcess::err() const { return read_file(err_path); }
+
+tool_result run_to_end(const DemoTree &tree, const VirtualDisplay &display,
+                       const std::string &binary, const std::vector<std::string> &args,
+                       double timeout_seconds) {
+  DemoProcess process(tree, display, binary, {}, args);
+  tool_result r;
+  r.status = process.wait_exit(timeout_seconds);
+  r.out = process.out();
+  r.err = process.err();
+  return r;
+}
+
+std::string capture_frame_name(int32_t ms) {
+  char name[32];
+  std::snprintf(name, sizeof name, "frame-%07d.png", ms);
+  return name;
+}
 
 bool screen_pixel(int x, int y, int rgb[3]) {
   static Display *dpy = XOpenDisplay(nullptr);

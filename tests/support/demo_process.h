@@ -1,9 +1,11 @@
-// Test support: a private Xvfb server, and the real demo program run in a
-// temporary tree (run/, data/, src/) under it, with keys sent through XTest.
+// Test support: a private Xvfb server, and the real demo program or a tool
+// run in a temporary tree (run/, data/, src/) under it, with keys sent
+// through XTest.
 #pragma once
 
 #include "support/read_file.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -39,7 +41,7 @@ public:
 class DemoProcess {
 public:
   DemoProcess(const DemoTree &tree, const VirtualDisplay &display, const std::string &binary,
-              std::vector<std::string> extra_env = {});
+              std::vector<std::string> extra_env = {}, std::vector<std::string> args = {});
   ~DemoProcess();
   // Waits for the window titled "OpenGL"; false on timeout or early exit.
   bool wait_for_window(double seconds);
@@ -59,6 +61,17 @@ private:
   int status = -1;
   bool exited = false;
 };
+
+// The program run to its end: exit status (-1000 past the time limit) and output.
+struct tool_result {
+  int status = -1;
+  std::string out, err;
+};
+tool_result run_to_end(const DemoTree &tree, const VirtualDisplay &display,
+                       const std::string &binary, const std::vector<std::string> &args,
+                       double timeout_seconds);
+// The file name the capture writes for the frame of --at MS.
+std::string capture_frame_name(int32_t ms);
 
 void sleep_seconds(double seconds);
 // Reads one pixel of what the X server of $DISPLAY shows (x, y from the top

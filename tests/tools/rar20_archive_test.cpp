@@ -28,7 +28,7 @@ struct sPacked {
 
 const uint32_t fixed_time = (uint32_t(2004 - 1980) << 25) | (3u << 21) | (14u << 16);
 
-sPacked pack(const cScratchDir &dir, const std::string &archive,
+sPacked pack(const scratch_dir &dir, const std::string &archive,
              const std::vector<sMember> &members, bool solid, bool multimedia) {
   sEncoderOptions options;
   options.multimedia = multimedia;
@@ -44,14 +44,19 @@ sPacked pack(const cScratchDir &dir, const std::string &archive,
   sPacked p;
   p.path = dir / archive;
   const bytes &image = writer.finish();
-  EXPECT_TRUE(write_file(p.path, image));
+  dir.write(archive, image);
   p.size = image.size();
   p.stats = writer.stats();
   p.reports = writer.members();
   return p;
 }
 
-bool tools_present() { return run("command -v unar && command -v lsar") == 0; }
+bool tools_present() { return run_command("command -v unar && command -v lsar") == 0; }
+
+bytes read_bytes(const std::string &path) {
+  const std::string s = read_file(path);
+  return bytes(s.begin(), s.end());
+}
 
 std::string first_difference(const bytes &got, const bytes &want) {
   const size_t n = std::min(got.size(), want.size());
@@ -65,16 +70,14 @@ std::string first_difference(const bytes &got, const bytes &want) {
 // The independent extractor must test and extract every member bit-exactly.
 void expect_unar_agrees(const sPacked &p, const std::vector<sMember> &members) {
   std::string out;
-  run("lsar -t " + quote(p.path), &out);
+  run_command("lsar -t " + shell_quote(p.path), &out);
   EXPECT_NE(out.find(std::to_string(members.size()) + " passed, 0 failed."), std::string::npos)
       << out;
   const std::string target = p.path + ".unar";
-  ASSERT_EQ(run("mkdir -p " + quote(target)), 0);
-  run("unar -q -D -o " + quote(target) + " -f " + quote(p.path), &out);
+  run_command("unar -q -D -o " + shell_quote(target) + " -f " + shell_quote(p.path), &out);
   for (const sMember &m : members) {
-    bytes got;
-    ASSERT_TRUE(read_file(target + "/" + m.name, got)) << m.name << " not extracted\n" << out;
-    EXPECT_TRUE(got == m.data) << m.name << ": " << first_difference(got, m.data);
+    const bytes got = read_bytes(target + "/" + m.name);
+    EXPECT_TRUE(got == m.data) << m.name << ": " << first_difference(got, m.data) << "\n" << out;
   }
 }
 
@@ -125,9 +128,8 @@ class Rar20Archive : public ::testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(tools_present()) << "unar/lsar missing: run scripts/setup.sh";
-    ASSERT_TRUE(dir.ok());
   }
-  cScratchDir dir;
+  scratch_dir dir{"rar20"};
 };
 
 std::vector<sMember> general_members() {
@@ -167,6 +169,12 @@ TEST_F(Rar20Archive, TextBinaryMeshAndNoiseInSeparateMembers) {
   EXPECT_GT(s.short_matches, 0u);
   EXPECT_GT(s.switches, 0u);
   EXPECT_EQ(s.audio_bytes, 0u);
+
+  // Archives of nothing, or of one empty member.
+  expect_both_agree(pack(dir, "none.rar", {}, false, false), {}, false);
+  const std::vector<sMember> only_empty = {{"empty.bin", {}}};
+  expect_both_agree(pack(dir, "empty.rar", only_empty, false, false), only_empty, false);
+  expect_both_agree(pack(dir, "empty_solid.rar", only_empty, true, false), only_empty, true);
 }
 
 TEST_F(Rar20Archive, SolidStreamCarriesWindowTablesAndDistances) {
@@ -198,22 +206,13 @@ TEST_F(Rar20Archive, SolidStreamCarriesWindowTablesAndDistances) {
   // a short member like the one before it goes on with the tables in force: new ones
   // would cost more than they save
   EXPECT_GT(p.stats.kept_tables, 0u);
-}
-
-TEST_F(Rar20Archive, EmptyArchivesAndEmptyMembers) {
-  const sPacked none = pack(dir, "none.rar", {}, false, false);
-  expect_both_agree(none, {}, false);
-
-  const std::vector<sMember> only_empty = {{"empty.bin", {}}};
-  expect_both_agree(pack(dir, "empty.rar", only_empty, false, false), only_empty, false);
-  expect_both_agree(pack(dir, "empty_solid.rar", only_empty, true, false), only_empty, true);
 
   // an empty member ahead of the stream stays first
   const std::vector<sMember> leading = {
       {"lead.bin", {}}, {"a.txt", make_text(5000, 8)}, {"b.txt", make_text(5000, 9)}};
-  const sPacked p = pack(dir, "leading.rar", leading, true, false);
-  expect_both_agree(p, leading, true);
-  EXPECT_EQ(p.reports.front().name, "lead.bin");
+  const sPacked lead = pack(dir, "leading.rar", leading, true, false);
+  expect_both_agree(lead, leading, true);
+  EXPECT_EQ(lead.reports.front().name, "lead.bin");
 }
 
 TEST_F(Rar20Archive, MultimediaBlocksForAudioSignals) {
@@ -301,7 +300,7 @@ class Rar20Cli : public Rar20Archive {
 protected:
   std::string tool(const std::string &args, int *rc) {
     std::string out;
-    *rc = run(quote(RAR20_TOOL) + " " + args, &out);
+    *rc = run_command(shell_quote(RAR20_TOOL) + " " + args, &out);
     return out;
   }
 };
@@ -312,16 +311,14 @@ TEST_F(Rar20Cli, PackListAndExtract) {
                                         {"zero.bin", {}},
                                         {"mesh.bobj", make_mesh(40, 30)}};
   std::string files;
-  for (const sMember &m : members) {
-    ASSERT_TRUE(write_file(dir / m.name, m.data));
-    files += " " + quote(dir / m.name); // stored under the base name
-  }
+  for (const sMember &m : members)
+    files += " " + shell_quote(dir.write(m.name, m.data)); // stored under the base name
   const std::string archive = dir / "cli.rar";
   int rc = 0;
-  std::string out = tool("pack --solid --multimedia " + quote(archive) + files, &rc);
+  std::string out = tool("pack --solid --multimedia " + shell_quote(archive) + files, &rc);
   ASSERT_EQ(rc, 0) << out;
 
-  out = tool("list " + quote(archive), &rc);
+  out = tool("list " + shell_quote(archive), &rc);
   EXPECT_EQ(rc, 0) << out;
   EXPECT_NE(out.find("solid archive, 4 member(s)"), std::string::npos) << out;
   for (const sMember &m : members)
@@ -329,11 +326,9 @@ TEST_F(Rar20Cli, PackListAndExtract) {
 
   for (const sMember &m : members) {
     const std::string target = dir / ("out_" + m.name);
-    out = tool("x " + quote(archive) + " " + m.name + " " + quote(target), &rc);
+    out = tool("x " + shell_quote(archive) + " " + m.name + " " + shell_quote(target), &rc);
     EXPECT_EQ(rc, 0) << out;
-    bytes got;
-    ASSERT_TRUE(read_file(target, got));
-    EXPECT_TRUE(got == m.data) << m.name;
+    EXPECT_TRUE(read_bytes(target) == m.data) << m.name;
   }
   sPacked p;
   p.path = archive;
@@ -341,31 +336,29 @@ TEST_F(Rar20Cli, PackListAndExtract) {
 }
 
 TEST_F(Rar20Cli, FailuresGiveTheReaderReasonAndNonZeroStatus) {
-  const bytes text = make_text(50000, 40);
-  ASSERT_TRUE(write_file(dir / "a.txt", text));
+  dir.write("a.txt", make_text(50000, 40));
   const std::string archive = dir / "f.rar";
   int rc = 0;
-  std::string out = tool("pack " + quote(archive) + " " + quote(dir / "a.txt"), &rc);
+  std::string out = tool("pack " + shell_quote(archive) + " " + shell_quote(dir / "a.txt"), &rc);
   ASSERT_EQ(rc, 0) << out;
 
-  out = tool("x " + quote(archive) + " missing.txt " + quote(dir / "o"), &rc);
+  out = tool("x " + shell_quote(archive) + " missing.txt " + shell_quote(dir / "o"), &rc);
   EXPECT_NE(rc, 0);
   EXPECT_NE(out.find(rar_status_text(rar_status::member_not_found)), std::string::npos) << out;
 
   // damage the packed data: the reader must refuse the member
-  bytes image;
-  ASSERT_TRUE(read_file(archive, image));
+  bytes image = read_bytes(archive);
   image[image.size() - 100] ^= 0x5A;
-  ASSERT_TRUE(write_file(dir / "bad.rar", image));
-  out = tool("x " + quote(dir / "bad.rar") + " a.txt " + quote(dir / "o"), &rc);
+  dir.write("bad.rar", image);
+  out = tool("x " + shell_quote(dir / "bad.rar") + " a.txt " + shell_quote(dir / "o"), &rc);
   EXPECT_NE(rc, 0);
   EXPECT_NE(out.find("a.txt"), std::string::npos) << out;
 
-  out = tool("list " + quote(dir / "a.txt"), &rc);
+  out = tool("list " + shell_quote(dir / "a.txt"), &rc);
   EXPECT_NE(rc, 0);
   EXPECT_NE(out.find(rar_status_text(rar_status::not_an_archive)), std::string::npos) << out;
 
-  out = tool("pack " + quote(dir / "g.rar") + " " + quote(dir / "does_not_exist"), &rc);
+  out = tool("pack " + shell_quote(dir / "g.rar") + " " + shell_quote(dir / "does_not_exist"), &rc);
   EXPECT_NE(rc, 0);
   out = tool("frobnicate", &rc);
   EXPECT_NE(rc, 0);

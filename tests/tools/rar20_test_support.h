@@ -1,20 +1,14 @@
-// Helpers of the packer tests: deterministic input generators (text, records, mesh
-// floats, noise, audio-like signals), a scratch directory and a shell runner. A helper
-// that cannot do its job fails the calling test through an ASSERT in the caller.
+// Deterministic inputs for the packer tests: text, records, mesh floats, noise
+// and audio-like signals, each from a seed.
 #pragma once
 
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "support/scratch_dir.h"
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
+#include <initializer_list>
 #include <random>
-#include <string>
 #include <vector>
 
 namespace rar20_test {
@@ -28,8 +22,7 @@ public:
   uint32_t next() { return uint32_t(m_engine()); }
   uint32_t below(uint32_t n) { return next() % n; }
   double unit() { return next() / 4294967296.0; }
-  // Roughly normal, from a sum of uniforms.
-  double gauss() {
+  double gauss() { // roughly normal, from a sum of uniforms
     double s = 0;
     for (int i = 0; i < 6; ++i)
       s += unit();
@@ -40,16 +33,15 @@ private:
   std::mt19937 m_engine;
 };
 
+// Words, a few much more common than the others, with punctuation and lines.
 inline bytes make_text(size_t size, uint32_t seed) {
-  static const char *words[] = {
-      "the",    "mesh",   "vertex", "normal", "index",    "buffer", "scene", "light",  "camera",
-      "beat",   "marker", "frame",  "shader", "texture",  "of",     "and",   "to",     "in",
-      "a",      "render", "target", "blur",   "radial",   "matrix", "float", "value",  "time",
-      "window", "sound",  "music",  "track",  "corridor", "gear",   "torus", "sphere", "laser"};
+  static const char *words[] = {"the",    "mesh",  "vertex", "normal", "index", "buffer", "scene",
+                                "light",  "beat",  "marker", "frame",  "of",    "and",    "to",
+                                "in",     "a",     "render", "blur",   "float", "value",  "time",
+                                "window", "sound", "track",  "gear",   "torus", "laser"};
   cRandom r(seed);
   bytes out;
   while (out.size() < size) {
-    // squared uniform: a few words are much more common than others
     const double u = r.unit();
     const char *w = words[size_t(u * u * (sizeof(words) / sizeof(words[0])))];
     out.insert(out.end(), w, w + std::strlen(w));
@@ -62,48 +54,36 @@ inline bytes make_text(size_t size, uint32_t seed) {
   return out;
 }
 
+// 12-byte records: a counting id, a group, a small random value and a letter.
 inline bytes make_records(size_t count, uint32_t seed) {
   cRandom r(seed);
   bytes out;
   for (size_t i = 0; i < count; ++i) {
-    const uint32_t id = uint32_t(i * 3);
-    const uint16_t group = uint16_t(i % 17);
-    const uint16_t value = uint16_t(r.below(50));
-    const uint8_t rec[12] = {uint8_t(id),
-                             uint8_t(id >> 8),
-                             uint8_t(id >> 16),
-                             uint8_t(id >> 24),
-                             uint8_t(group),
-                             uint8_t(group >> 8),
-                             uint8_t(value),
-                             uint8_t(value >> 8),
-                             uint8_t('A' + i % 5),
-                             0,
-                             0,
-                             0};
+    const uint32_t id = uint32_t(i * 3), group = uint32_t(i % 17), value = r.below(50);
+    const uint8_t rec[12] = {uint8_t(id),         uint8_t(id >> 8),
+                             uint8_t(id >> 16),   uint8_t(id >> 24),
+                             uint8_t(group),      0,
+                             uint8_t(value),      0,
+                             uint8_t('A' + i % 5)};
     out.insert(out.end(), rec, rec + sizeof(rec));
   }
   return out;
 }
 
-inline void put_float(bytes &out, float f) {
-  uint8_t b[4];
-  std::memcpy(b, &f, 4);
-  out.insert(out.end(), b, b + 4);
-}
-
 // Torus vertices as a mesh file would hold them: position, normal, texture coordinate.
 inline bytes make_mesh(int rings, int sides) {
   bytes out;
-  const float two_pi = 6.2831853f;
   for (int i = 0; i < rings; ++i)
     for (int j = 0; j < sides; ++j) {
       const float u = float(i) / float(rings), v = float(j) / float(sides);
-      const float cu = std::cos(u * two_pi), su = std::sin(u * two_pi);
-      const float cv = std::cos(v * two_pi), sv = std::sin(v * two_pi);
-      const float x = (1.0f + 0.3f * cv) * cu, y = (1.0f + 0.3f * cv) * su, z = 0.3f * sv;
-      for (float f : {x, y, z, cv * cu, cv * su, sv, u, v})
-        put_float(out, f);
+      const float cu = std::cos(u * 6.2831853f), su = std::sin(u * 6.2831853f);
+      const float cv = std::cos(v * 6.2831853f), sv = std::sin(v * 6.2831853f);
+      for (float f :
+           {(1 + 0.3f * cv) * cu, (1 + 0.3f * cv) * su, 0.3f * sv, cv * cu, cv * su, sv, u, v}) {
+        uint8_t b[4];
+        std::memcpy(b, &f, 4);
+        out.insert(out.end(), b, b + 4);
+      }
     }
   return out;
 }
@@ -116,46 +96,32 @@ inline bytes make_noise(size_t size, uint32_t seed) {
   return out;
 }
 
-// Interleaved channels, frame by frame: put(out, frame, channel, random) appends a sample.
-template <typename Put> bytes interleaved(size_t frames, int channels, uint32_t seed, Put put) {
+// Interleaved channels of slow sines with a little noise, 8-bit unsigned or
+// 16-bit little-endian samples.
+inline bytes make_audio(size_t frames, int channels, int sample_bytes, uint32_t seed) {
   cRandom r(seed);
   bytes out;
   for (size_t i = 0; i < frames; ++i)
-    for (int c = 0; c < channels; ++c)
-      put(out, double(i), c, r);
+    for (int c = 0; c < channels; ++c) {
+      const double x = double(i);
+      if (sample_bytes == 1) {
+        const double s =
+            128 + 70 * std::sin(x * 0.011 * (c + 1)) + 25 * std::sin(x * 0.047) + 1.5 * r.gauss();
+        out.push_back(uint8_t(std::lround(std::fmin(255, std::fmax(0, s)))));
+      } else {
+        const long s = std::lround(11000 * std::sin(x * 0.013 * (c + 1)) +
+                                   4000 * std::sin(x * 0.071) + 40 * r.gauss());
+        out.push_back(uint8_t(s & 0xFF));
+        out.push_back(uint8_t((s >> 8) & 0xFF));
+      }
+    }
   return out;
 }
-
-// Interleaved 8-bit channels of slow sines with a little noise.
 inline bytes make_audio8(size_t frames, int channels, uint32_t seed) {
-  return interleaved(frames, channels, seed, [](bytes &out, double i, int c, cRandom &r) {
-    const double s =
-        128 + 70 * std::sin(i * 0.011 * (c + 1)) + 25 * std::sin(i * 0.047) + 1.5 * r.gauss();
-    out.push_back(uint8_t(std::lround(std::fmin(255, std::fmax(0, s)))));
-  });
+  return make_audio(frames, channels, 1, seed);
 }
-
-// Interleaved 16-bit little-endian channels.
 inline bytes make_audio16(size_t frames, int channels, uint32_t seed) {
-  return interleaved(frames, channels, seed, [](bytes &out, double i, int c, cRandom &r) {
-    const long s = std::lround(11000 * std::sin(i * 0.013 * (c + 1)) + 4000 * std::sin(i * 0.071) +
-                               40 * r.gauss());
-    out.push_back(uint8_t(s & 0xFF));
-    out.push_back(uint8_t((s >> 8) & 0xFF));
-  });
-}
-
-// A block, almost a window of noise, and the block again: the copy can only come from
-// near the far end of the 1 MiB window, and everything after it wraps the window.
-inline bytes make_window_wrap(uint32_t seed) {
-  const bytes block = make_text(96 * 1024, seed);
-  bytes out = block;
-  const bytes filler = make_noise(900 * 1024, seed + 1);
-  out.insert(out.end(), filler.begin(), filler.end());
-  out.insert(out.end(), block.begin(), block.end());
-  const bytes tail = make_records(20000, seed + 2);
-  out.insert(out.end(), tail.begin(), tail.end());
-  return out;
+  return make_audio(frames, channels, 2, seed);
 }
 
 inline bytes concat(std::initializer_list<bytes> parts) {
@@ -165,76 +131,11 @@ inline bytes concat(std::initializer_list<bytes> parts) {
   return out;
 }
 
-inline bool write_file(const std::string &path, const bytes &data) {
-  FILE *f = std::fopen(path.c_str(), "wb");
-  if (!f)
-    return false;
-  const bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), f) == data.size();
-  return std::fclose(f) == 0 && ok;
+// A block, almost a window of noise, and the block again: the copy can only come from
+// near the far end of the 1 MiB window, and everything after it wraps the window.
+inline bytes make_window_wrap(uint32_t seed) {
+  const bytes block = make_text(96 * 1024, seed);
+  return concat({block, make_noise(900 * 1024, seed + 1), block, make_records(20000, seed + 2)});
 }
-
-inline bool read_file(const std::string &path, bytes &out) {
-  FILE *f = std::fopen(path.c_str(), "rb");
-  if (!f)
-    return false;
-  out.clear();
-  uint8_t buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof(buf), f)) > 0)
-    out.insert(out.end(), buf, buf + n);
-  std::fclose(f);
-  return true;
-}
-
-// Runs a shell command; returns its exit status and its standard output (stderr joined).
-inline int run(const std::string &command, std::string *output = nullptr) {
-  FILE *p = popen((command + " 2>&1").c_str(), "r");
-  if (!p)
-    return -1;
-  std::string text;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof(buf), p)) > 0)
-    text.append(buf, n);
-  const int status = pclose(p);
-  if (output)
-    *output = text;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-inline std::string quote(const std::string &s) {
-  std::string q = "'";
-  for (char c : s) {
-    if (c == '\'')
-      q += "'\\''";
-    else
-      q += c;
-  }
-  return q + "'";
-}
-
-// A fresh directory under the system's temporary directory, removed at the end.
-class cScratchDir {
-public:
-  cScratchDir() {
-    const char *base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/rar20_test_XXXXXX";
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    if (mkdtemp(buf.data()))
-      m_path = buf.data();
-  }
-  ~cScratchDir() {
-    std::error_code ec;
-    if (!m_path.empty())
-      std::filesystem::remove_all(m_path, ec);
-  }
-  bool ok() const { return !m_path.empty(); }
-  std::string operator/(const std::string &name) const { return m_path + "/" + name; }
-  const std::string &path() const { return m_path; }
-
-private:
-  std::string m_path;
-};
 
 } // namespace rar20_test

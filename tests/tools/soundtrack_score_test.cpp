@@ -182,30 +182,28 @@ TEST(ScoreErrors, HitMarkersAreTheShowsAccentsOnly) {
 }
 
 TEST(ScoreErrors, NameTheLineAndTheProblem) {
-  EXPECT_NE(error_of("play 1 2 nothing\n").find("t:7: unknown pattern 'nothing'"),
-            std::string::npos);
-  EXPECT_NE(error_of("pattern p 1\n kk x...\nend\n").find("t:8: unknown instrument 'kk'"),
-            std::string::npos);
-  EXPECT_NE(error_of("pattern p 1\n k:boom x...\nend\n").find("not an accent event"),
-            std::string::npos);
-  EXPECT_NE(error_of("pattern p 1\n k x..\nend\n").find("does not divide"), std::string::npos);
-  EXPECT_NE(error_of("pattern p 1\n k x...\n").find("has no end"), std::string::npos);
-  EXPECT_NE(error_of("pattern p 1\n k x.y.\nend\n").find("unexpected 'y'"), std::string::npos);
-  EXPECT_NE(error_of("scene 1 s11\n").find("not a scene switch"), std::string::npos);
-  EXPECT_NE(error_of("scene 0:1 s01\n").find("position out of range"), std::string::npos);
-  EXPECT_NE(error_of("scene 1:5 s01\n").find("position out of range"), std::string::npos);
-  EXPECT_NE(error_of("sweep p.cutoff 3 4 1 2\nset p.cutoff 3:2 5\n").find("overlaps"),
-            std::string::npos);
-  EXPECT_NE(error_of("pattern p 1\n b r . . .\nend\nplay 1 2 p\n").find("no harmony at bar 1"),
-            std::string::npos);
-  EXPECT_NE(error_of("hit 1 k:bd\nhit 1 k:bd\n").find("two 'bd' events at 00:00:00.000"),
-            std::string::npos);
-  EXPECT_NE(error_of("hit 12 k:bd\n").find("beyond the length"), std::string::npos);
-  EXPECT_NE(error_of("instrument k hat\n").find("defined twice"), std::string::npos);
-  EXPECT_NE(error_of("instrument z theremin\n").find("unknown voice"), std::string::npos);
-  EXPECT_NE(error_of("instrument z hat wobble=3\n").find("unknown parameter 'wobble'"),
-            std::string::npos);
-  EXPECT_NE(error_of("tempo fast\n").find("'fast' is not a number"), std::string::npos);
+  const std::pair<const char *, const char *> cases[] = {
+      {"play 1 2 nothing\n", "t:7: unknown pattern 'nothing'"},
+      {"pattern p 1\n kk x...\nend\n", "t:8: unknown instrument 'kk'"},
+      {"pattern p 1\n k:boom x...\nend\n", "not an accent event"},
+      {"pattern p 1\n k x..\nend\n", "does not divide"},
+      {"pattern p 1\n k x...\n", "has no end"},
+      {"pattern p 1\n k x.y.\nend\n", "unexpected 'y'"},
+      {"scene 1 s11\n", "not a scene switch"},
+      {"scene 0:1 s01\n", "position out of range"},
+      {"scene 1:5 s01\n", "position out of range"},
+      {"sweep p.cutoff 3 4 1 2\nset p.cutoff 3:2 5\n", "overlaps"},
+      {"pattern p 1\n b r . . .\nend\nplay 1 2 p\n", "no harmony at bar 1"},
+      {"hit 1 k:bd\nhit 1 k:bd\n", "two 'bd' events at 00:00:00.000"},
+      {"hit 12 k:bd\n", "beyond the length"},
+      {"instrument k hat\n", "defined twice"},
+      {"instrument z theremin\n", "unknown voice"},
+      {"instrument z hat wobble=3\n", "unknown parameter 'wobble'"},
+      {"tempo fast\n", "'fast' is not a number"},
+  };
+  for (auto [body, message] : cases)
+    EXPECT_NE(error_of(body).find(message), std::string::npos)
+        << body << " gave " << error_of(body);
   EXPECT_THROW(cScore::parse("tempo 120\n", "t"), score_error); // no length
   EXPECT_THROW(cScore::load("/nonexistent/score.txt"), score_error);
 }
