@@ -410,7 +410,7 @@ TEST_F(BObjFiles, ConverterStepsOverAMaterialLibraryThatIsAFolder) {
   ASSERT_EQ(0, run(std::string("'") + BOBJCONV_TOOL + "' corner.obj corner.bobj"));
   std::ifstream log(dir_ / "run.log");
   const std::string said((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
-  EXPECT_NE(said.find("## ERROR: Couldn't open " + (dir_ / "folder.mtl").string() + "\n"),
+  EXPECT_NE(said.find("## ERROR: Couldn't open " + (dir_ / "folder.mtl") + "\n"),
             std::string::npos)
       << said;
   cMeshBObj mesh;

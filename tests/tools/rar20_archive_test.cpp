@@ -373,22 +373,21 @@ TEST_F(Rar20Cli, PackRefusesInputsThatShareAMemberName) {
   } cases[] = {{"a/mesh.bobj", "b/mesh.bobj"}, {"a/mesh.bobj", "b/MESH.BOBJ"}};
   for (const auto &c : cases) {
     SCOPED_TRACE(c.second);
-    ASSERT_EQ(run("mkdir -p " + quote(dir / "a") + " " + quote(dir / "b")), 0);
-    ASSERT_TRUE(write_file(dir / c.first, make_text(100, 50)));
-    ASSERT_TRUE(write_file(dir / c.second, make_text(100, 51)));
-    ASSERT_TRUE(write_file(dir / "b/other.txt", make_text(100, 52)));
+    const std::string first = dir.write(c.first, make_text(100, 50));
+    const std::string second = dir.write(c.second, make_text(100, 51));
+    const std::string other = dir.write("b/other.txt", make_text(100, 52));
     const std::string archive = dir / "twice.rar";
     int rc = 0;
-    const std::string out = tool("pack " + quote(archive) + " " + quote(dir / c.first) + " " +
-                                     quote(dir / "b/other.txt") + " " + quote(dir / c.second),
+    const std::string out = tool("pack " + shell_quote(archive) + " " + shell_quote(first) + " " +
+                                     shell_quote(other) + " " + shell_quote(second),
                                  &rc);
     EXPECT_NE(rc, 0);
-    EXPECT_NE(out.find("rar20: \"" + (dir / c.first) + "\" and \"" + (dir / c.second) +
-                       "\" would both be member \""),
+    EXPECT_NE(out.find("rar20: \"" + first + "\" and \"" + second + "\" would both be member \""),
               std::string::npos)
         << out;
     EXPECT_FALSE(std::filesystem::exists(archive));
-    ASSERT_EQ(run("rm -rf " + quote(dir / "a") + " " + quote(dir / "b")), 0);
+    std::filesystem::remove_all(dir / "a");
+    std::filesystem::remove_all(dir / "b");
   }
 }
 
