@@ -14,7 +14,7 @@
 #include "assets/cTexture.h"
 #include "assets/search_path.h"
 #include "shaders/cShaderContainer_CG.h"
-#include "shaders/gl_harness.h"
+#include "support/gl_window.h"
 
 #include <unistd.h>
 
@@ -27,16 +27,14 @@
 #include <utility>
 #include <vector>
 
-using namespace harness;
+using namespace gl_test;
 
 namespace {
 
-// The program's start-up as far as the scenes need it, run from src/ so that
-// ../data and ../src are the checkout's.
+// The rest of the program's start-up that the scenes need, in the window of
+// gl_window.h, run from src/ so that ../data and ../src are the checkout's.
 struct ShowEnvironment : testing::Environment {
   void SetUp() override {
-    open_test_window();
-    set_gl_defaults();
     init_image_library();
     ASSERT_EQ(chdir(DEMO_SOURCE_DIR "/src"), 0);
     add_search_dir("../data");
@@ -48,7 +46,6 @@ struct ShowEnvironment : testing::Environment {
   void TearDown() override {
     delete g_shader_container;
     g_shader_container = nullptr;
-    SDL_Quit();
   }
 };
 const auto *const environment = testing::AddGlobalTestEnvironment(new ShowEnvironment);
@@ -140,8 +137,24 @@ int drawn_pixels(const std::vector<uint8_t> &f, int tol = 30) {
   return n;
 }
 
+// A 4 x 4 texture of one colour.
+GLuint solid_texture(uint8_t r, uint8_t g, uint8_t b) {
+  std::vector<uint8_t> texels;
+  for (int i = 0; i < 16; ++i)
+    texels.insert(texels.end(), {r, g, b, 255});
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 4, 4, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+  glBindTexture(GL_TEXTURE_2D, 0);
+  return name;
+}
+
 void save_rgb(const std::vector<uint8_t> &rgb, const std::string &name) {
-  const std::string dir = picture_dir("scenes");
+  const std::string dir = DEMO_BINARY_DIR "/tests/scenes/pictures";
+  std::filesystem::create_directories(dir);
   ILuint image = 0;
   ilGenImages(1, &image);
   ilBindImage(image);
@@ -240,11 +253,8 @@ TEST(SceneEnableScope, SwitchesComeBackAndTheLightsToo) {
 }
 
 TEST(SceneFullscreenTexture, CoversTheWindowAndLeavesStateAsItWas) {
-  const GLuint texture = make_texture_2d(4, 4, [](float, float, float *c) {
-    c[0] = 200 / 255.0f, c[1] = 100 / 255.0f, c[2] = 50 / 255.0f, c[3] = 1.0f;
-  });
-  const GLuint other =
-      make_texture_2d(4, 4, [](float, float, float *c) { c[0] = c[1] = c[2] = 1; });
+  const GLuint texture = solid_texture(200, 100, 50);
+  const GLuint other = solid_texture(255, 255, 255);
   struct Case {
     GLint env;
     float colour[4];
@@ -279,7 +289,7 @@ TEST(SceneFullscreenTexture, CoversTheWindowAndLeavesStateAsItWas) {
     const std::vector<uint8_t> f = read_frame();
     for (int y : {1, kHeight / 2, kHeight - 2})
       for (int x : {1, kWidth / 2, kWidth - 2}) {
-        const Rgba p = at(f, x, y);
+        const rgba p = at(f, x, y);
         EXPECT_NEAR(p.r, c.rgb[0], 2) << x << "," << y;
         EXPECT_NEAR(p.g, c.rgb[1], 2) << x << "," << y;
         EXPECT_NEAR(p.b, c.rgb[2], 2) << x << "," << y;
@@ -307,7 +317,7 @@ TEST(SceneFullscreenTexture, CoversTheWindowAndLeavesStateAsItWas) {
 }
 
 TEST(SceneTextureUnits, ResetLeavesEveryUnitPlainAndUnitZeroActive) {
-  const GLuint texture = make_texture_2d(2, 2, [](float, float, float *c) { c[0] = 1; });
+  const GLuint texture = solid_texture(255, 0, 0);
   for (int unit = 0; unit < 3; ++unit) {
     glActiveTextureARB(GL_TEXTURE0_ARB + unit);
     glEnable(GL_TEXTURE_2D);
