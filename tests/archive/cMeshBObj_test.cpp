@@ -407,11 +407,11 @@ TEST_F(BObjFiles, ConverterStepsOverAMaterialLibraryThatIsAFolder) {
   obj.replace(obj.find("two.mtl"), 7, "folder.mtl");
   write("corner.obj", obj);
   fs::create_directories(dir_ / "folder.mtl");
-  ASSERT_EQ(0, run(std::string("'") + BOBJCONV_TOOL + "' corner.obj corner.bobj"));
-  std::ifstream log(dir_ / "run.log");
-  const std::string said((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
-  EXPECT_NE(said.find("## ERROR: Couldn't open " + (dir_ / "folder.mtl") + "\n"),
-            std::string::npos)
+  std::string said;
+  ASSERT_EQ(0, run_command("cd " + shell_quote(dir_.path()) + " && " + shell_quote(BOBJCONV_TOOL) +
+                               " corner.obj corner.bobj",
+                           &said));
+  EXPECT_NE(said.find("## ERROR: Couldn't open " + (dir_ / "folder.mtl") + "\n"), std::string::npos)
       << said;
   cMeshBObj mesh;
   mesh.load("corner.bobj");
