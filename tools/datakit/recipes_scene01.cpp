@@ -45,7 +45,7 @@ sMeshNeeds knotted_tube_needs() {
   needs.min_radius = 150;
   needs.max_radius = 200;
   needs.origin_tolerance = 10; // the spin pivot and the twist centre
-  needs.max_triangles = 8000; // drawn up to seven times a frame with shells
+  needs.max_triangles = 8000;  // drawn up to seven times a frame with shells
   return needs;
 }
 
