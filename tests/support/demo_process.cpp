@@ -160,19 +160,27 @@ Window find_named(Display *dpy, Window w, const char *title) {
     XFree(children);
   return found;
 }
+
+// A window may close between the tree listing and the name query; Xlib's
+// default handler would end the test process on that BadWindow.
+int skip_vanished_windows(Display *, XErrorEvent *) { return 0; }
 } // namespace
 
 bool DemoProcess::wait_for_window(double seconds) {
   Display *dpy = display.connection();
-  for (double t = 0; t < seconds; t += 0.05) {
+  auto previous = XSetErrorHandler(skip_vanished_windows);
+  bool found = false;
+  for (double t = 0; t < seconds && !found; t += 0.05) {
     window = find_named(dpy, DefaultRootWindow(dpy), "OpenGL");
-    if (window)
-      return true;
-    if (!running())
-      return false;
-    sleep_seconds(0.05);
+    found = window != 0;
+    if (!found && !running())
+      break;
+    if (!found)
+      sleep_seconds(0.05);
   }
-  return false;
+  XSync(dpy, False);
+  XSetErrorHandler(previous);
+  return found;
 }
 
 void DemoProcess::press(unsigned long keysym, double hold_seconds) {
@@ -183,6 +191,17 @@ void DemoProcess::press(unsigned long keysym, double hold_seconds) {
   sleep_seconds(hold_seconds);
   XTestFakeKeyEvent(dpy, code, False, 0);
   XFlush(dpy);
+}
+
+int DemoProcess::hold_until_exit(unsigned long keysym, double seconds) {
+  Display *dpy = display.connection();
+  KeyCode code = XKeysymToKeycode(dpy, keysym);
+  XTestFakeKeyEvent(dpy, code, True, 0);
+  XFlush(dpy);
+  const int status = wait_exit(seconds);
+  XTestFakeKeyEvent(dpy, code, False, 0);
+  XFlush(dpy);
+  return status;
 }
 
 void DemoProcess::close_window() {

@@ -46,6 +46,10 @@ public:
   // Waits for the window titled "OpenGL"; false on timeout or early exit.
   bool wait_for_window(double seconds);
   void press(unsigned long keysym, double hold_seconds = 0.05);
+  // Holds a key down until the program exits, then lets it go: the program
+  // reads key states once a frame, and a frame under load can outlast any
+  // fixed hold. Returns wait_exit's status.
+  int hold_until_exit(unsigned long keysym, double seconds);
   void close_window();
   // Waits for the exit status (or -1000 on timeout, after killing it).
   int wait_exit(double seconds);
