@@ -56,6 +56,10 @@ public:
   void on_event(const demo_event *event) override;
   void update() override;
 
+  // The accumulated turn of piece k (ball, inner ring, outer ring).
+  const float *piece_turn(int k) const { return current[k]; }
+  const torus_spin &tori_spin() const { return tori; }
+
 private:
   void draw_tori(int32_t t);
   void draw_gyroscope();
