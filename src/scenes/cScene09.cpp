@@ -143,12 +143,15 @@ void cScene09::enter() {
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LESS);
   glEnable(GL_RESCALE_NORMAL);
+  glDisable(GL_NORMALIZE); // rescaling is enough, and the two round apart
   glDisable(GL_COLOR_MATERIAL);
   glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, GL_FALSE);
   glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
   // The rest of what the pictures depend on, as the scenes before leave it.
   glShadeModel(GL_SMOOTH);
   glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
+  const float scene_ambient[4] = {0.1f, 0.1f, 0.1f, 0.1f};
+  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, scene_ambient);
   glEnable(GL_ALPHA_TEST);
   glAlphaFunc(GL_GREATER, 0.1f);
   glEnable(GL_BLEND);
