@@ -54,9 +54,13 @@ struct sBand {
   float corner;      // radius of the rounded edges
 };
 
-// A flat band about the z axis, like a gimbal ring: a rounded rectangle
-// turned around the axis. The cross-section runs counter-clockwise in the
-// (r, z) plane, so the faces point out.
+// Rings and their spikes stand about the x axis, facing the eye at rest; the
+// scene turns the outer ring a quarter about z, which lays it flat.
+const cTransform kFacingTheEye = cTransform::rotate(vec3(0, 1, 0), 90);
+
+// A flat band like a gimbal ring: a rounded rectangle turned around the
+// axis. The cross-section runs counter-clockwise in the (r, z) plane, so the
+// faces point out.
 cMesh band_ring(const sBand &b, int segments) {
   std::vector<vec2> section;
   const float r0 = b.centre - b.half_width, r1 = b.centre + b.half_width;
@@ -71,6 +75,7 @@ cMesh band_ring(const sBand &b, int segments) {
   section.push_back(section.front());
   cMesh ring = primitives::lathe(section, segments);
   operators::weld(ring, 1e-4f);
+  operators::transform(ring, kFacingTheEye);
   operators::smooth_normals(ring);
   paint(ring, violet_polish());
   return ring;
@@ -91,6 +96,7 @@ cMesh spike_crown(float base_at, int count, float long_reach, float short_reach,
     cones.push_back(cone);
   }
   cMesh crown = operators::merged(cones);
+  operators::transform(crown, kFacingTheEye);
   operators::vertex_normals(crown);
   paint(crown, orange_spike());
   return crown;
