@@ -4,6 +4,8 @@
 #include "scenes/cScene00.h"
 #include "scenes/cScene01.h"
 #include "scenes/cScene02.h"
+#include "scenes/cScene09.h"
+#include "scenes/cScene10.h"
 
 cScene *create_show_scene(int index, demo_clock *clock) {
   switch (index) {
@@ -13,6 +15,10 @@ cScene *create_show_scene(int index, demo_clock *clock) {
     return new cScene01(clock);
   case 2:
     return new cScene02(clock);
+  case 9:
+    return new cScene09(clock);
+  case 10:
+    return new cScene10(clock);
   default:
     return new cSceneEmpty(clock);
   }

@@ -65,6 +65,18 @@ TEST(CaptureOptions, AcceptsEachOutputWithItsSettings) {
   EXPECT_EQ(s.last_time(), kShowEndMs - 1) << "--stats needs the whole range";
 }
 
+TEST(CaptureOptions, ShowEndsWhereTheLastSceneEndsTheProgram) {
+  // The default range stops at the first demo time at which scene 10 has
+  // ended the process, so --stats and the sheet cover every frame it draws.
+  EXPECT_TRUE(show_over(kShowEndMs));
+  EXPECT_FALSE(show_over(kShowEndMs - 1));
+  cCaptureOptions o;
+  EXPECT_EQ(parse(&o, {"--stats"}), "");
+  EXPECT_EQ(o.to_ms, kShowEndMs);
+  EXPECT_EQ(std::string(cCaptureOptions::usage()).find("238775"), std::string::npos)
+      << "the help names no copy of its own";
+}
+
 TEST(CaptureOptions, RejectsBadCommandLinesWithAReason) {
   const std::vector<std::vector<const char *>> bad = {
       {},

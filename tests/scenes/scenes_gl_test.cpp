@@ -7,6 +7,8 @@
 #include "runtime/demo_main.h"
 #include "runtime/show_scenes.h"
 #include "scenes/cEnableScope.h"
+#include "scenes/cScene09.h"
+#include "scenes/cScene10.h"
 #include "scenes/fullscreen_texture.h"
 #include "scenes/picture_bounds.h"
 #include "scenes/texture_units.h"
@@ -24,6 +26,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -58,6 +61,15 @@ const char *const kSceneData[] = {
     "../data/textures/credits.png",
     "../data/models/organic_sphere.rar",
     "../data/textures/xray_colscale01.png",
+    "../data/models/spikey/centerball.rar",
+    "../data/models/spikey/innerring.rar",
+    "../data/models/spikey/innerring_sph.rar",
+    "../data/models/spikey/outerring.rar",
+    "../data/models/spikey/outerring_sph.rar",
+    "../data/models/spikey/torus.rar",
+    "../data/models/megawatt/speaker_reflectionmap.jpg",
+    "../data/models/greetings-gear.bobj",
+    "../data/greetings2.jpg",
 };
 
 std::string clock_text(int32_t ms) {
@@ -180,6 +192,11 @@ std::string accents(int scene, int32_t enter) {
            marker("sbip", enter + 1100);
   case 2:
     return marker("bd", enter + 100) + marker("clap", enter + 300) + marker("bd", enter + 1100);
+  case 9:
+    return marker("bd", enter + 100) + marker("clap", enter + 300) + marker("bd", enter + 580) +
+           marker("clap", enter + 1100);
+  case 10:
+    return marker("bd", enter + 100) + marker("bd-end", enter + 700);
   default:
     return "";
   }
@@ -368,4 +385,120 @@ TEST(SceneFullscreenTexture, OpaqueWindowOfTheCreditsDrawsTheSameFrame) {
   EXPECT_EQ(differing_pixels(whole, part), 0);
   EXPECT_GT(drawn_pixels(whole, 60), 2000) << "the credits show";
   glEnable(GL_ALPHA_TEST);
+}
+
+namespace {
+
+std::string switch_marker(int index, int32_t ms) {
+  char name[8];
+  std::snprintf(name, sizeof name, "s%02d", index);
+  return marker(name, ms);
+}
+
+// A scene, and the two scenes run after its first entry (with accents
+// everywhere, its own included) and before its second.
+struct ReEntryAfterTwo : testing::TestWithParam<std::tuple<int, int, int>> {
+  void SetUp() override {
+    for (const char *file : kSceneData)
+      ASSERT_TRUE(std::filesystem::exists(file)) << file << " is missing: build the data target";
+  }
+};
+
+// One scene on its own, loaded and entered as the director does it.
+template <typename Scene> struct LoneScene {
+  demo_clock clock;
+  Scene scene{&clock};
+  LoneScene() {
+    set_gl_defaults();
+    reset_texture_units();
+    scene.load();
+    scene.enter();
+  }
+  ~LoneScene() { scene.leave(); }
+  std::vector<uint8_t> frame_at(int32_t t, unsigned seed = 1) {
+    clock.prev_ms = clock.now_ms;
+    clock.now_ms = clock.start_ms + uint32_t(t);
+    scene.update();
+    std::srand(seed);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    scene.render();
+    return rgb_frame();
+  }
+};
+
+} // namespace
+
+TEST_P(ReEntryAfterTwo, SecondEntryDrawsLikeAFirstEntryAtTheSameTime) {
+  const auto [scene, first, last] = GetParam();
+  const int32_t enter = 4000;
+  const std::vector<int32_t> keep = {enter + 40, enter + 400, enter + 1200, enter + 2400};
+  const auto once = play(switch_marker(scene, enter) + accents(scene, enter), enter, keep);
+  const std::string before = switch_marker(scene, 100) + accents(scene, 100) +
+                             switch_marker(first, 1300) + accents(first, 1300) +
+                             switch_marker(last, 2500) + accents(last, 2500);
+  const auto again =
+      play(before + switch_marker(scene, enter) + accents(scene, enter), enter, keep);
+  for (int32_t t : keep) {
+    const std::string name = "reentry-s" + std::to_string(scene) + "-after-s" +
+                             std::to_string(first) + "-s" + std::to_string(last) + "-" +
+                             std::to_string(t);
+    const int off = differing_pixels(once.at(t), again.at(t));
+    EXPECT_EQ(off, 0) << "at " << t << " ms; pictures " << name << "-{once,again}.png";
+    if (off != 0) {
+      save_rgb(once.at(t), name + "-once");
+      save_rgb(again.at(t), name + "-again");
+    }
+  }
+  EXPECT_GT(drawn_pixels(once.at(keep.back())), 5000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenes, ReEntryAfterTwo,
+                         testing::Values(std::make_tuple(9, 10, 2), std::make_tuple(9, 1, 10),
+                                         std::make_tuple(10, 9, 1), std::make_tuple(10, 2, 10),
+                                         std::make_tuple(10, 0, 9)),
+                         [](const testing::TestParamInfo<std::tuple<int, int, int>> &info) {
+                           return "Scene" + std::to_string(std::get<0>(info.param)) +
+                                  "AfterScenes" + std::to_string(std::get<1>(info.param)) + "And" +
+                                  std::to_string(std::get<2>(info.param));
+                         });
+
+TEST(SceneGyroscope, TorusPassGivesBothLightsAndTheLightColourBack) {
+  LoneScene<cScene09> lone;
+  lone.frame_at(190000);
+  EXPECT_TRUE(glIsEnabled(GL_LIGHT0)) << "the spikes are lit by the eye's light";
+  EXPECT_TRUE(glIsEnabled(GL_LIGHT1));
+  float diffuse[4];
+  glGetLightfv(GL_LIGHT1, GL_DIFFUSE, diffuse);
+  EXPECT_FLOAT_EQ(diffuse[0], 1.5f) << "the flicker is the tori's only";
+  EXPECT_FLOAT_EQ(diffuse[3], 1.0f);
+}
+
+TEST(SceneGyroscope, SpikesShowTheEyeLightAndTheToriFlicker) {
+  LoneScene<cScene09> lone;
+  // Light 0 alone makes the spikes' orange: with it lost they would be dim.
+  const std::vector<uint8_t> f = lone.frame_at(190000);
+  int orange = 0;
+  for (size_t i = 0; i < f.size(); i += 3)
+    orange += f[i] > 150 && f[i + 1] > 60 && f[i + 1] < f[i] - 40 && f[i + 2] < 60;
+  EXPECT_GT(orange, 300);
+  // At 190,000 ms three tori stand in front of the eye; two flickers differ there.
+  int lit_differs = differing_pixels(lone.frame_at(190000, 1), lone.frame_at(190000, 2));
+  EXPECT_GT(lit_differs, 500);
+}
+
+TEST(SceneGreetings, FramesAreBlackAfterTheLastDrawnMs) {
+  LoneScene<cScene10> lone;
+  EXPECT_GT(drawn_pixels(lone.frame_at(231710)), 100000) << "the last frame drawn";
+  const std::vector<uint8_t> black = lone.frame_at(231711);
+  EXPECT_EQ(std::count(black.begin(), black.end(), 0), long(black.size()));
+}
+
+TEST(SceneGreetings, LeaveAndEnterAgainDrawTheSameFrame) {
+  LoneScene<cScene10> lone;
+  const std::vector<uint8_t> first = lone.frame_at(225000);
+  lone.scene.leave(); // gives the blur and the picture's texture back
+  lone.scene.enter();
+  const std::vector<uint8_t> again = lone.frame_at(225000);
+  EXPECT_EQ(differing_pixels(first, again), 0);
+  EXPECT_GT(drawn_pixels(again), 100000);
 }

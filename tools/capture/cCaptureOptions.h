@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-// Demo time at which the last scene ends the show.
-constexpr int32_t kShowEndMs = 238775;
+// kShowEndMs: the demo time at which the last scene ends the show.
+#include "scenes/cScene10.h"
 
 class cCaptureOptions {
 public:

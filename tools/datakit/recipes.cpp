@@ -5,4 +5,7 @@ void add_show_recipes(cRecipeBook &book) {
   add_scene00_recipes(book);
   add_scene01_recipes(book);
   add_scene02_recipes(book);
+  add_scene07_recipes(book);
+  add_scene09_recipes(book);
+  add_scene10_recipes(book);
 }
