@@ -22,43 +22,6 @@ void frame_of(const vec3 &n, vec3 &s, vec3 &t) {
   t = cross(n, s);
 }
 
-// Grows the covered texels into their uncovered neighbours, pass by pass,
-// each new texel the mean of the covered ones around it.
-void dilate(std::vector<vec3> &light, std::vector<uint8_t> &covered, int width, int height,
-            int passes) {
-  for (int pass = 0; pass < passes; ++pass) {
-    std::vector<uint8_t> next = covered;
-    bool grew = false;
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x) {
-        const size_t i = size_t(y) * width + x;
-        if (covered[i])
-          continue;
-        vec3 sum;
-        int n = 0;
-        for (int dy = -1; dy <= 1; ++dy)
-          for (int dx = -1; dx <= 1; ++dx) {
-            const int nx = x + dx, ny = y + dy;
-            if (nx < 0 || ny < 0 || nx >= width || ny >= height)
-              continue;
-            const size_t j = size_t(ny) * width + nx;
-            if (covered[j]) {
-              sum += light[j];
-              ++n;
-            }
-          }
-        if (n > 0) {
-          light[i] = sum / float(n);
-          next[i] = 1;
-          grew = true;
-        }
-      }
-    covered.swap(next);
-    if (!grew)
-      break;
-  }
-}
-
 } // namespace
 
 cLightBaker::cLightBaker(const sBakeSettings &settings) : settings_(settings) {}
@@ -180,7 +143,7 @@ cImage cLightBaker::bake(size_t piece, int width, int height) {
     t.join();
   rays_ += rays;
 
-  dilate(light, covered, width, height, settings_.dilate);
+  grow_into_gaps(light, covered, width, height, settings_.dilate);
   cImage out(width, height);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
@@ -188,6 +151,41 @@ cImage cLightBaker::bake(size_t piece, int width, int height) {
       out.set(x, y, rgba(c.x, c.y, c.z, 1));
     }
   return out;
+}
+
+void cLightBaker::grow_into_gaps(std::vector<vec3> &values, std::vector<uint8_t> &covered,
+                                 int width, int height, int passes) {
+  for (int pass = 0; pass < passes; ++pass) {
+    std::vector<uint8_t> next = covered;
+    bool grew = false;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const size_t i = size_t(y) * width + x;
+        if (covered[i])
+          continue;
+        vec3 sum;
+        int n = 0;
+        for (int dy = -1; dy <= 1; ++dy)
+          for (int dx = -1; dx <= 1; ++dx) {
+            const int nx = x + dx, ny = y + dy;
+            if (nx < 0 || ny < 0 || nx >= width || ny >= height)
+              continue;
+            const size_t j = size_t(ny) * width + nx;
+            if (covered[j]) {
+              sum += values[j];
+              ++n;
+            }
+          }
+        if (n > 0) {
+          values[i] = sum / float(n);
+          next[i] = 1;
+          grew = true;
+        }
+      }
+    covered.swap(next);
+    if (!grew)
+      break;
+  }
 }
 
 std::vector<sBakeTexel> cLightBaker::texels(const cMesh &mesh, int width, int height) {

@@ -62,6 +62,11 @@ public:
   // (the last triangle wins where the unwrap overlaps itself).
   static std::vector<sBakeTexel> texels(const cMesh &mesh, int width, int height);
 
+  // Grows the covered values into their uncovered neighbours, pass by pass,
+  // each new value the mean of the covered ones around it; marks them covered.
+  static void grow_into_gaps(std::vector<vec3> &values, std::vector<uint8_t> &covered, int width,
+                             int height, int passes);
+
   uint64_t rays_traced() const { return rays_; }
 
 private:
