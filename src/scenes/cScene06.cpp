@@ -180,6 +180,8 @@ void cScene06::enter() {
   room.prepare();
   glEnable(GL_RESCALE_NORMAL);
   glEnable(GL_BLEND);
+  // The room is unlit and unfogged; a scene before may leave fog on.
+  glDisable(GL_FOG);
   glActiveTextureARB(GL_TEXTURE1_ARB);
   glDisable(GL_TEXTURE_1D);
   glDisable(GL_TEXTURE_2D);

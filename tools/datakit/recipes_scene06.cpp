@@ -32,7 +32,7 @@ constexpr float kApothem = 104;                    // centre to a wall's middle
 constexpr float kCorner = 112.5699f;               // kApothem / cos(22.5 degrees)
 constexpr float kFloor = -70, kCeiling = 75;       // the rings rise to about 60
 constexpr float kLampHeight = 27, kLampInset = 16; // lamps in front of the sconces
-const vec3 kWarm(1.0f, 0.62f, 0.30f), kCool(0.55f, 0.68f, 1.0f);
+const vec3 kWarm(1.0f, 0.55f, 0.20f), kCool(0.55f, 0.68f, 1.0f);
 
 vec3 corner(int k, float y) {
   const float a = kTau * (float(k % 8) + 0.5f) / 8; // one position for corner 8 and corner 0
@@ -153,7 +153,7 @@ std::vector<sBakeLight> lamps() {
   std::vector<sBakeLight> out;
   for (int k = 0; k < 8; k += 2)
     out.push_back({wall_direction(k) * (kApothem - kLampInset) + vec3(0, kLampHeight, 0),
-                   kWarm * 1100.0f, 3.0f});
+                   kWarm * 2000.0f, 3.0f});
   out.push_back({vec3(0, kCeiling - 12, 0), kCool * 6000.0f, 6.0f});
   return out;
 }
@@ -295,7 +295,7 @@ float tone(float light) { return 1.0f - std::exp(-1.4f * light); }
 cImage baked_texture(const std::string &name) {
   std::vector<sRoomPiece> pieces = room_pieces();
   sBakeSettings settings;
-  settings.ambient = kCool * 0.9f;
+  settings.ambient = kCool * 0.75f;
   settings.ambient_rays = 12;
   settings.ambient_reach = 35;
   settings.shadow_samples = 2;
