@@ -6,6 +6,7 @@
 #include "scenes/cScene02.h"
 #include "scenes/cScene09.h"
 #include "scenes/cScene10.h"
+#include "scenes/cScene06.h"
 
 cScene *create_show_scene(int index, demo_clock *clock) {
   switch (index) {
@@ -19,6 +20,8 @@ cScene *create_show_scene(int index, demo_clock *clock) {
     return new cScene09(clock);
   case 10:
     return new cScene10(clock);
+  case 6:
+    return new cScene06(clock);
   default:
     return new cSceneEmpty(clock);
   }

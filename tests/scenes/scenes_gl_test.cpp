@@ -70,6 +70,10 @@ const char *const kSceneData[] = {
     "../data/models/megawatt/speaker_reflectionmap.jpg",
     "../data/models/greetings-gear.bobj",
     "../data/greetings2.jpg",
+    "../data/models/laserrum/orvalt_circle.bobj",
+    "../data/models/laserrum/laserrum_baked.rar",
+    "../data/models/laserrum/orvalt_logo.png",
+    "../data/models/laserrum/laser_tex.png",
 };
 
 std::string clock_text(int32_t ms) {
@@ -197,6 +201,8 @@ std::string accents(int scene, int32_t enter) {
            marker("clap", enter + 1100);
   case 10:
     return marker("bd", enter + 100) + marker("bd-end", enter + 700);
+  case 6: // lasers drawn from 114.6 s with no burst yet, then a burst
+    return marker("bd", enter + 100) + marker("bd", enter + 1100) + marker("snare", enter + 1300);
   default:
     return "";
   }
@@ -501,4 +507,63 @@ TEST(SceneGreetings, LeaveAndEnterAgainDrawTheSameFrame) {
   const std::vector<uint8_t> again = lone.frame_at(225000);
   EXPECT_EQ(differing_pixels(first, again), 0);
   EXPECT_GT(drawn_pixels(again), 100000);
+}
+
+// A later scene entered at a time of its own (where its beats act), after
+// one of the opening scenes.
+struct LaterReEntry : ReEntry {};
+
+TEST_P(LaterReEntry, SecondEntryDrawsLikeAFirstEntryAtTheSameTime) {
+  const int scene = GetParam().first, last = GetParam().second;
+  const int32_t enter = 114000;
+  const std::vector<int32_t> keep = {enter + 40, enter + 1000, enter + 1200, enter + 2400};
+
+  const auto once = play(scene_marker(scene, enter) + accents(scene, enter), enter, keep);
+  const std::string before = scene_marker(scene, 400) + accents(scene, 400) +
+                             scene_marker(last, 3000) + accents(last, 3000);
+  const auto again = play(before + scene_marker(scene, enter) + accents(scene, enter), enter, keep);
+
+  for (int32_t t : keep) {
+    const std::string name = "reentry-s0" + std::to_string(scene) + "-after-s0" +
+                             std::to_string(last) + "-" + std::to_string(t);
+    const int off = differing_pixels(once.at(t), again.at(t));
+    EXPECT_EQ(off, 0) << "at " << t << " ms; pictures " << name << "-{once,again}.png";
+    if (off != 0) {
+      save_rgb(once.at(t), name + "-once");
+      save_rgb(again.at(t), name + "-again");
+    }
+  }
+  EXPECT_GT(drawn_pixels(once.at(keep.back())), 5000);
+  // The burst's beams show: after it the frame differs from the one before.
+  EXPECT_GT(differing_pixels(once.at(enter + 1000), once.at(enter + 1200)), 500);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenes, LaterReEntry,
+                         testing::Values(std::make_pair(6, 1), std::make_pair(6, 2)),
+                         [](const testing::TestParamInfo<std::pair<int, int>> &info) {
+                           return "Scene" + std::to_string(info.param.first) + "AfterScene" +
+                                  std::to_string(info.param.second);
+                         });
+
+TEST(SceneLaserRoom, EntrySetsModulateOnUnitZeroWhateverCameBefore) {
+  for (const char *file : kSceneData)
+    ASSERT_TRUE(std::filesystem::exists(file)) << file << " is missing: build the data target";
+  set_gl_defaults();
+  demo_clock clock{5000, 5000, 5000};
+  cScene *scene = create_show_scene(6, &clock);
+  scene->load();
+  for (GLint before : {GL_DECAL, GL_REPLACE, GL_MODULATE}) {
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, before);
+    glActiveTextureARB(GL_TEXTURE1_ARB);
+    scene->enter();
+    GLint active = 0, env = 0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE_ARB, &active);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
+    EXPECT_EQ(env, GL_MODULATE) << before;
+    EXPECT_EQ(active, GL_TEXTURE0_ARB);
+    scene->leave();
+  }
+  delete scene;
 }
