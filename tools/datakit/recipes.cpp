@@ -5,4 +5,5 @@ void add_show_recipes(cRecipeBook &book) {
   add_scene00_recipes(book);
   add_scene01_recipes(book);
   add_scene02_recipes(book);
+  add_scene04_recipes(book);
 }
