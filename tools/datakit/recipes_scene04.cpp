@@ -193,7 +193,7 @@ void add_leaf(cMesh &mesh, uint32_t material, float azimuth, float length, float
     const float w = widest * (0.3f + 0.7f * std::pow(std::sin(kPi * (0.06f + 0.9f * v)), 0.45f));
     const float x = u * w;
     const float reach = length * v;
-    const float height = foot_height + length * (rise * v - 0.55f * v * v) + 0.22f * std::fabs(x);
+    const float height = foot_height + length * (rise * v - 0.45f * v * v) + 0.22f * std::fabs(x);
     return out * (reach + 0.3f) + side * x + up * height;
   });
 }
@@ -205,18 +205,20 @@ cMesh orchid() {
   const uint32_t lip =
       mesh.material_index(textured("orchid_lip", "orchid_lip.png", vec3(0.3f, 0.3f, 0.3f), 30));
   const uint32_t leaf =
-      mesh.material_index(textured("orchid_leaf", "orchid_leaf.png", vec3(0.55f, 0.6f, 0.5f), 48));
+      mesh.material_index(textured("orchid_leaf", "orchid_leaf.png", vec3(0.7f, 0.75f, 0.6f), 56));
   const uint32_t stem =
       mesh.material_index(textured("orchid_stem", "orchid_stem.png", vec3(0.15f, 0.15f, 0.1f), 12));
   const uint32_t bud =
       mesh.material_index(textured("orchid_bud", "orchid_bud.png", vec3(0.3f, 0.3f, 0.3f), 24));
 
-  // Leaves in two ranks, the older ones longer and lower.
-  add_leaf(mesh, leaf, 10, 9.3f, 2.3f, 0.55f, 1.0f);
-  add_leaf(mesh, leaf, 190, 9.2f, 2.3f, 0.6f, 1.4f);
-  add_leaf(mesh, leaf, 60, 8.8f, 2.1f, 0.7f, 1.9f);
-  add_leaf(mesh, leaf, 240, 8.4f, 2.0f, 0.75f, 2.3f);
-  add_leaf(mesh, leaf, 115, 7.2f, 1.8f, 0.85f, 2.7f);
+  // Leaves in two ranks, the older ones longer and lower, spreading wide
+  // and overlapping at the foot.
+  add_leaf(mesh, leaf, 10, 9.3f, 2.9f, 0.4f, 1.0f);
+  add_leaf(mesh, leaf, 190, 9.2f, 2.8f, 0.45f, 1.3f);
+  add_leaf(mesh, leaf, 70, 8.6f, 2.6f, 0.55f, 1.7f);
+  add_leaf(mesh, leaf, 250, 8.3f, 2.5f, 0.6f, 2.0f);
+  add_leaf(mesh, leaf, 130, 7.4f, 2.2f, 0.75f, 2.4f);
+  add_leaf(mesh, leaf, 310, 6.6f, 2.0f, 0.85f, 2.7f);
 
   add_tube(
       mesh, stem, stem_at, [](float t) { return 0.34f - 0.14f * t; }, 40, 6);
@@ -333,7 +335,7 @@ cImage leaf_picture() {
   constexpr int kWidth = 128, kHeight = 256;
   cImage image(kWidth, kHeight);
   const cNoise noise(4103);
-  const rgba dark(0.05f, 0.2f, 0.07f), mid(0.1f, 0.32f, 0.1f), rib(0.42f, 0.55f, 0.25f);
+  const rgba dark(0.03f, 0.14f, 0.05f), mid(0.07f, 0.25f, 0.08f), rib(0.3f, 0.42f, 0.18f);
   for (int y = 0; y < kHeight; ++y)
     for (int x = 0; x < kWidth; ++x) {
       const float u = 2 * (float(x) + 0.5f) / kWidth - 1, v = 1 - (float(y) + 0.5f) / kHeight;
