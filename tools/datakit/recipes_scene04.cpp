@@ -148,7 +148,7 @@ void add_petal(cMesh &mesh, uint32_t material, const flower_frame &f, float angl
   const float a = angle * kPi / 180;
   const vec3 along = f.up * std::cos(a) - f.right * std::sin(a);
   const vec3 across = f.right * std::cos(a) + f.up * std::sin(a);
-  add_sheet(mesh, material, 6, 8, [&](float u, float v) {
+  add_sheet(mesh, material, 5, 6, [&](float u, float v) {
     const float x = u * petal_width(v, widest);
     const float z = lift + cup * x * x / widest - curl * v * v * length * 0.25f;
     return f.centre + along * (v * length + 0.15f) + across * x + f.face * z;
@@ -159,7 +159,7 @@ void add_petal(cMesh &mesh, uint32_t material, const flower_frame &f, float angl
 // a spreading middle lobe, hanging below the centre in front of the petals.
 void add_lip(cMesh &mesh, uint32_t material, const flower_frame &f) {
   const float length = 2.5f;
-  add_sheet(mesh, material, 6, 8, [&](float u, float v) {
+  add_sheet(mesh, material, 5, 7, [&](float u, float v) {
     const float side = 0.95f * std::exp(-std::pow((v - 0.3f) / 0.2f, 2.0f));
     const float middle = 0.75f * std::exp(-std::pow((v - 0.78f) / 0.17f, 2.0f));
     const float w = 0.22f + side + middle;
@@ -189,7 +189,7 @@ void add_leaf(cMesh &mesh, uint32_t material, float azimuth, float length, float
               float foot_height) {
   const float a = azimuth * kPi / 180;
   const vec3 out(std::cos(a), 0, std::sin(a)), up(0, 1, 0), side = cross(out, up);
-  add_sheet(mesh, material, 4, 12, [&](float u, float v) {
+  add_sheet(mesh, material, 4, 9, [&](float u, float v) {
     const float w = widest * (0.3f + 0.7f * std::pow(std::sin(kPi * (0.06f + 0.9f * v)), 0.45f));
     const float x = u * w;
     const float reach = length * v;
