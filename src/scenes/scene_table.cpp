@@ -7,6 +7,7 @@
 #include "scenes/cScene09.h"
 #include "scenes/cScene10.h"
 #include "scenes/cScene06.h"
+#include "scenes/cScene04.h"
 
 cScene *create_show_scene(int index, demo_clock *clock) {
   switch (index) {
@@ -22,6 +23,8 @@ cScene *create_show_scene(int index, demo_clock *clock) {
     return new cScene10(clock);
   case 6:
     return new cScene06(clock);
+  case 4:
+    return new cScene04(clock);
   default:
     return new cSceneEmpty(clock);
   }
