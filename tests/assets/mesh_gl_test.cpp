@@ -197,24 +197,6 @@ TEST_F(MeshGl, DrawLeavesNoBufferBoundAndClientUnitZero) {
   EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-TEST_F(MeshGl, MeshWithoutTexcoordsUploadsAnEmptyTexcoordBuffer) {
-  cMeshObj mesh;
-  mesh.load("three.obj");
-  mesh.prepare();
-  GLint size = -1;
-  using get_fn = void (*)(GLenum, GLenum, GLint *);
-  const auto get_size = reinterpret_cast<get_fn>(SDL_GL_GetProcAddress("glGetBufferParameteriv"));
-  ASSERT_NE(get_size, nullptr);
-  glBindBufferARB(GL_ARRAY_BUFFER_ARB, mesh.buffer(2).name);
-  get_size(GL_ARRAY_BUFFER_ARB, GL_BUFFER_SIZE_ARB, &size);
-  EXPECT_EQ(size, 0);
-  glBindBufferARB(GL_ARRAY_BUFFER_ARB, mesh.buffer(0).name);
-  get_size(GL_ARRAY_BUFFER_ARB, GL_BUFFER_SIZE_ARB, &size);
-  EXPECT_EQ(size, 8 * 3 * 4); // one vertex per position: no texcoords to tell them apart
-  glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
-  EXPECT_EQ(&mesh.buffer(3), &mesh.index_buffer);
-}
-
 TEST_F(MeshGl, DropMaterialsDrawsEverythingInOneCall) {
   cMeshObj mesh;
   mesh.load("three.obj");

@@ -17,25 +17,7 @@ cMtlLoader parse(const std::string &text, const std::string &path = "test.mtl") 
   return loader;
 }
 
-TEST(MtlLoader, NewmtlAloneGivesTheDefaults) {
-  const cMtlLoader l = parse("newmtl plain\n");
-  ASSERT_EQ(l.materials.size(), 1u);
-  const cMaterial &m = l.materials[0];
-  EXPECT_EQ(m.name, "plain");
-  EXPECT_FLOAT_EQ(m.d, 1.0f);
-  EXPECT_FLOAT_EQ(m.Ni, 1.0f);
-  EXPECT_EQ(m.illum, 0);
-  EXPECT_FLOAT_EQ(m.Ns, 0.0f);
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(m.Ka[i], 0.0f);
-    EXPECT_EQ(m.Kd[i], 0.0f);
-    EXPECT_EQ(m.Ks[i], 0.0f);
-  }
-  EXPECT_TRUE(m.map_Kd.empty());
-  EXPECT_TRUE(m.bump.empty());
-}
-
-TEST(MtlLoader, EveryStatementChangesTheLastMaterial) {
+TEST(MtlLoader, EveryStatementChangesTheLastMaterialAndTheRestKeepTheirDefaults) {
   const cMtlLoader l = parse("# comment\n"
                              "newmtl first\nKd 1 1 1\n"
                              "newmtl second\n"
@@ -68,8 +50,16 @@ TEST(MtlLoader, EveryStatementChangesTheLastMaterial) {
   EXPECT_EQ(m.map_Ks, "shiny.png");
   EXPECT_EQ(m.map_d, "alpha.png");
   EXPECT_EQ(m.bump, "bump.png");
-  EXPECT_FLOAT_EQ(l.materials[0].Kd[0], 1.0f);
-  EXPECT_FLOAT_EQ(l.materials[0].d, 1.0f);
+  // The first material keeps the defaults of everything it does not set.
+  const cMaterial &first = l.materials[0];
+  EXPECT_FLOAT_EQ(first.Kd[0], 1.0f);
+  EXPECT_FLOAT_EQ(first.d, 1.0f);
+  EXPECT_FLOAT_EQ(first.Ni, 1.0f);
+  EXPECT_EQ(first.illum, 0);
+  EXPECT_FLOAT_EQ(first.Ns, 0.0f);
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(first.Ka[i] + first.Ks[i] + first.Kd[3], 0.0f);
+  EXPECT_TRUE(first.map_Kd.empty() && first.bump.empty());
 }
 
 TEST(MtlLoader, TrAndTfStoreTheMeanNotItsInverse) {

@@ -43,39 +43,19 @@ bool contains(const std::string &haystack, const std::string &needle) {
   return haystack.find(needle) != std::string::npos;
 }
 
-TEST(ObjStatements, PositionsArePaddedToFourWithOnes) {
+TEST(ObjStatements, VertexListsArePaddedCutAndReported) {
   parsed p;
-  parse_into(p, "v 1 2 3\nv 1 2\nv 1 2 3 0.5\nv\n");
-  const std::vector<float> expected = {1, 2, 3, 1, 1, 2, 1, 1, 1, 2, 3, 0.5f, 1, 1, 1, 1};
-  EXPECT_EQ(p.loader.positions, expected);
-  EXPECT_EQ(p.loader.flags, 0);
-  EXPECT_EQ(p.err, "");
+  parse_into(p, "v 1 2 3\nv 1 2\nv 1 2 3 0.5\nv\nv 1 2 3 4 5 6\n"
+                "vt 0.25 0.5 0.75\nvt 0.125\nvt\nvn 0 0 1\nvn 1 0\n");
+  // Positions padded to four with ones, extra values dropped with a warning.
+  EXPECT_EQ(p.loader.positions,
+            (std::vector<float>{1, 2, 3, 1, 1, 2, 1, 1, 1, 2, 3, 0.5f, 1, 1, 1, 1, 1, 2, 3, 4}));
+  EXPECT_EQ(p.loader.texcoords, (std::vector<float>{0.25f, 0.5f, 0.125f, 0, 0, 0}));
+  EXPECT_EQ(p.loader.normals, (std::vector<float>{0, 0, 1, 1, 0})) << "a short normal is kept";
+  EXPECT_EQ(p.loader.flags, MESH_HAS_TEXCOORDS | MESH_HAS_NORMALS);
+  EXPECT_TRUE(contains(p.err, "# warning, 6 coordinates in line 5")) << p.err;
+  EXPECT_TRUE(contains(p.err, "## error, 2 normal-coordinates in line: 10\n")) << p.err;
   EXPECT_EQ(p.out, "done reading obj.\n-\n");
-}
-
-TEST(ObjStatements, ExtraPositionValuesAreDroppedWithAWarning) {
-  parsed p;
-  parse_into(p, "v 1 2 3 4 5 6\nv 7 8 9\n");
-  const std::vector<float> expected = {1, 2, 3, 4, 7, 8, 9, 1};
-  EXPECT_EQ(p.loader.positions, expected);
-  EXPECT_TRUE(contains(p.err, "# warning, 6 coordinates in line 1")) << p.err;
-}
-
-TEST(ObjStatements, TexcoordsKeepExactlyTwoValues) {
-  parsed p;
-  parse_into(p, "vt 0.25 0.5 0.75\nvt 0.125\nvt\n");
-  const std::vector<float> expected = {0.25f, 0.5f, 0.125f, 0, 0, 0};
-  EXPECT_EQ(p.loader.texcoords, expected);
-  EXPECT_EQ(p.loader.flags, MESH_HAS_TEXCOORDS);
-}
-
-TEST(ObjStatements, NormalsWithOtherThanThreeValuesAreReportedAndKept) {
-  parsed p;
-  parse_into(p, "vn 0 0 1\nvn 1 0\n");
-  const std::vector<float> expected = {0, 0, 1, 1, 0};
-  EXPECT_EQ(p.loader.normals, expected);
-  EXPECT_EQ(p.loader.flags, MESH_HAS_NORMALS);
-  EXPECT_EQ(p.err, "## error, 2 normal-coordinates in line: 2\n");
 }
 
 TEST(ObjStatements, UnsupportedAndUnknownStatementsWarn) {

@@ -31,26 +31,13 @@ const char *const kSquare = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 0.5 2 0\n"
                             "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvt 0.5 1\n"
                             "vn 0 0 1\nvn 0 0.6 0.8\nvn 0 0.8 0.6\nvn 1 0 0\nvn 0 1 0\n";
 
-TEST(Triangulate, QuadSplitsIntoFirstTriangleInPlaceAndTheRestAppended) {
-  cObjLoader l;
-  parse(l, std::string(kSquare) + "f 1/1/1 2/2/2 3/3/3 4/4/4\n");
-  EXPECT_TRUE(l.flags & MESH_HAS_POLYGONS);
-  l.triangulate();
-  EXPECT_FALSE(l.flags & MESH_HAS_POLYGONS);
-  ASSERT_EQ(l.faces.size(), 2u);
-  EXPECT_EQ(l.faces[0].positions, (u16s{0, 1, 2}));
-  EXPECT_EQ(l.faces[0].texcoords, (u16s{0, 1, 2}));
-  EXPECT_EQ(l.faces[0].normals, (u16s{0, 1, 2}));
-  EXPECT_EQ(l.faces[1].positions, (u16s{0, 2, 3}));
-  EXPECT_EQ(l.faces[1].texcoords, (u16s{0, 2, 3}));
-  EXPECT_EQ(l.faces[1].normals, (u16s{0, 2, 3}));
-}
-
 TEST(Triangulate, PentagonFanOrderAndMaterialFollowTheFace) {
   cObjLoader l;
   parse(l, std::string(kSquare) + "f 1/1/1 2/2/2 3/3/3 4/4/4 5/5/5\nf 1/1/1 2/2/2 3/3/3\n");
   l.faces[0].material = 7;
+  EXPECT_TRUE(l.flags & MESH_HAS_POLYGONS);
   l.triangulate();
+  EXPECT_FALSE(l.flags & MESH_HAS_POLYGONS);
   ASSERT_EQ(l.faces.size(), 4u);
   EXPECT_EQ(l.faces[0].positions, (u16s{0, 1, 2}));
   EXPECT_EQ(l.faces[1].positions, (u16s{0, 1, 2})); // the file's triangle

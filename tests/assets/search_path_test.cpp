@@ -19,9 +19,14 @@ protected:
   void TearDown() override { clear_search_path(); }
 };
 
-TEST_F(SearchPath, EmptyPathFindsNothing) {
+TEST_F(SearchPath, EmptyPathFindsNothingAndStaysEmptyWhenPopped) {
   scratch_dir dir("empty");
   dir.write("a.txt", "x");
+  pop_search_dir();
+  add_search_dir("a");
+  pop_search_dir();
+  pop_search_dir();
+  EXPECT_TRUE(search_dirs().empty());
   EXPECT_EQ(find_in_search_path("a.txt"), "");
   EXPECT_EQ(find_in_search_path(dir.path() + "/a.txt"), "");
 }
@@ -37,15 +42,6 @@ TEST_F(SearchPath, EntriesEndWithOneSlashAndKeepDuplicates) {
   pop_search_dir();
   ASSERT_EQ(search_dirs().size(), 3u);
   EXPECT_EQ(search_dirs().back(), "../data/models/");
-}
-
-TEST_F(SearchPath, PoppingAnEmptyPathLeavesItEmpty) {
-  pop_search_dir();
-  EXPECT_TRUE(search_dirs().empty());
-  add_search_dir("a");
-  pop_search_dir();
-  pop_search_dir();
-  EXPECT_TRUE(search_dirs().empty());
 }
 
 TEST_F(SearchPath, FirstEntryHoldingTheFileWins) {

@@ -45,12 +45,7 @@ TEST(MarkerTimes, FieldsAndSeparators) {
   EXPECT_EQ(parse("bd 00:00:01.250\n"), (Events{{16, 1250}}));
   EXPECT_EQ(parse("bd 1:2:03.004\n"), (Events{{16, 3723004}}));
   EXPECT_EQ(parse("bd\t00:01:55.100 trailing words\n"), (Events{{16, 115100}}));
-}
-
-TEST(MarkerTimes, CrLfReadsLikeLf) {
-  EXPECT_EQ(parse("s00 00:00:01.500\r\nbd 00:00:02.000\r\n"),
-            parse("s00 00:00:01.500\nbd 00:00:02.000\n"));
-  EXPECT_EQ(parse("bd 00:00:02.000\r\n"), (Events{{16, 2000}}));
+  EXPECT_EQ(parse("s00 00:00:01.500\r\nbd 00:00:02.000\r\n"), (Events{{0, 1500}, {16, 2000}}));
 }
 
 TEST(MarkerTimes, ShortOrMissingTimesStayInsideTheLine) {

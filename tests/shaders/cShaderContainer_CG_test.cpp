@@ -86,7 +86,7 @@ struct Container : testing::Test {
 
 } // namespace
 
-TEST(ContainerInit, ChoosesTheArbProfilesAndSaysSo) {
+TEST(ContainerInit, ChoosesTheArbProfilesAndSaysSoAndUnbindNeedsAContext) {
   cShaderContainer_CG fresh;
   EXPECT_EQ(fresh.current_shader, "null_shader");
   EXPECT_EQ(fresh.context, nullptr);
@@ -103,15 +103,13 @@ TEST(ContainerInit, ChoosesTheArbProfilesAndSaysSo) {
   fresh.unbind();
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "unbind after init does nothing";
   EXPECT_EQ(fresh.current_shader, "null_shader");
-}
 
-TEST(ContainerInit, UnbindWithoutAContextSaysSoAndDoesNothingElse) {
-  cShaderContainer_CG fresh;
+  cShaderContainer_CG without_context;
   testing::internal::CaptureStderr();
-  fresh.unbind();
+  without_context.unbind();
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "## ERROR in cShaderContainer_CG line 78: no current CG-context available!\n");
-  EXPECT_EQ(fresh.current_shader, "null_shader");
+  EXPECT_EQ(without_context.current_shader, "null_shader");
 }
 
 TEST_F(Container, EveryShowShaderCompilesWithoutWarningsAndBinds) {

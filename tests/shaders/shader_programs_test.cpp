@@ -176,32 +176,22 @@ GLuint flat_texture(float r, float g, float b) {
   return make_texture(8, 8, [=](float, float, float *c) { c[0] = r, c[1] = g, c[2] = b; });
 }
 
-void perspective_camera(float fovy, float near_plane, float far_plane, const float eye[3],
-                        const float centre[3], const float up[3]) {
+// A camera at eye looking at the origin.
+void look_at(float fovy, float near_plane, float far_plane, vec3 eye, vec3 up = {0, 1, 0}) {
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   gluPerspective(fovy, float(kWidth) / kHeight, near_plane, far_plane);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
-  gluLookAt(eye[0], eye[1], eye[2], centre[0], centre[1], centre[2], up[0], up[1], up[2]);
-}
-
-// A camera at eye looking at the origin.
-void look_at(float fovy, float near_plane, float far_plane, vec3 eye, vec3 up = {0, 1, 0}) {
-  const float centre[3] = {0, 0, 0};
-  perspective_camera(fovy, near_plane, far_plane, eye.data(), centre, up.data());
-}
-
-void set_material(const float ambient_diffuse[4], const float specular[4], float shininess) {
-  static const float none[4] = {0, 0, 0, 0};
-  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, ambient_diffuse);
-  glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
-  glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, none);
-  glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, shininess);
+  gluLookAt(eye[0], eye[1], eye[2], 0, 0, 0, up[0], up[1], up[2]);
 }
 
 void material(vec4 ambient_diffuse, vec4 specular, float shininess) {
-  set_material(ambient_diffuse.data(), specular.data(), shininess);
+  static const float none[4] = {0, 0, 0, 0};
+  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, ambient_diffuse.data());
+  glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular.data());
+  glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, none);
+  glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, shininess);
 }
 
 // A light with a grey ambient term; the position is taken in the current modelview.
@@ -349,13 +339,9 @@ void scene2_state(GLuint scale, const float clear[4], float fog_end) {
   glFogf(GL_FOG_START, 10);
   glFogf(GL_FOG_END, fog_end);
   glEnable(GL_FOG);
-  const float eye[3] = {34, 34, 34}, centre[3] = {0, 0, 0};
   const float l = std::sqrt(0.2f * 0.2f * 2 + 1);
-  const float up[3] = {0.2f / l, 0.2f / l, 1 / l};
-  perspective_camera(90, 1, 250, eye, centre, up);
-  // The scene's material every frame: it tints the x-ray.
-  const float cyan[4] = {0.46666667f, 0.8784314f, 1, 1}, black[4] = {0, 0, 0, 1};
-  set_material(cyan, black, 75);
+  look_at(90, 1, 250, {34, 34, 34}, {0.2f / l, 0.2f / l, 1 / l});
+  material({0.46666667f, 0.8784314f, 1, 1}, {0, 0, 0, 1}, 75); // it tints the x-ray
 }
 
 // --- scene 7: morphing speakers ---
@@ -468,8 +454,7 @@ TEST_F(Programs, XrayBrightensAtTheSilhouetteThroughTheColourScale) {
   EXPECT_GT(cyan_rim.b, cyan_rim.r + 40) << "the cyan material tints it";
   glColor4f(1, 0.2f, 0.2f, 1);
   EXPECT_LT(differing(draw_ball(), f), 20) << "the current colour leaves it alone";
-  const float orange[4] = {1.0f, 0.5803922f, 0.0235294f, 1.0f}, black[4] = {0, 0, 0, 1};
-  set_material(orange, black, 75);
+  material({1.0f, 0.5803922f, 0.0235294f, 1.0f}, {0, 0, 0, 1}, 75);
   const Rgba orange_rim = at(draw_ball(), rim_x, 300);
   EXPECT_GT(orange_rim.r, orange_rim.b + 40) << "an orange material turns it orange";
 
