@@ -5,6 +5,7 @@
 #include "scenes/cScene01.h"
 #include "scenes/cScene02.h"
 #include "scenes/cScene06.h"
+#include "scenes/cScene08.h"
 
 cScene *create_show_scene(int index, demo_clock *clock) {
   switch (index) {
@@ -16,6 +17,8 @@ cScene *create_show_scene(int index, demo_clock *clock) {
     return new cScene02(clock);
   case 6:
     return new cScene06(clock);
+  case 8:
+    return new cScene08(clock);
   default:
     return new cSceneEmpty(clock);
   }
