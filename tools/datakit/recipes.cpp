@@ -6,4 +6,5 @@ void add_show_recipes(cRecipeBook &book) {
   add_scene01_recipes(book);
   add_scene02_recipes(book);
   add_scene06_recipes(book);
+  add_scene08_recipes(book);
 }

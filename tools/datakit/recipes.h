@@ -12,6 +12,7 @@ void add_scene00_recipes(cRecipeBook &book);
 void add_scene01_recipes(cRecipeBook &book);
 void add_scene02_recipes(cRecipeBook &book);
 void add_scene06_recipes(cRecipeBook &book);
+void add_scene08_recipes(cRecipeBook &book);
 
 // All of them.
 void add_show_recipes(cRecipeBook &book);
