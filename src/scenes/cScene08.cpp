@@ -145,8 +145,10 @@ void cScene08::load() {
 void cScene08::upload_textures() {
   if (colour.gl_name == 0)
     colour.upload(true, GL_REPEAT);
+  // Fully fogged reads the scale's last texel; plain clamping would blend
+  // half of the black border into it there and turn the far end grey.
   if (fog_scale.gl_name == 0)
-    fog_scale.upload(false, GL_CLAMP);
+    fog_scale.upload(false, GL_CLAMP_TO_EDGE);
   for (cTexture &map : maps)
     if (map.gl_name == 0)
       map.upload(true, GL_REPEAT);
