@@ -153,7 +153,7 @@ std::vector<sBakeLight> lamps() {
   std::vector<sBakeLight> out;
   for (int k = 0; k < 8; k += 2)
     out.push_back({wall_direction(k) * (kApothem - kLampInset) + vec3(0, kLampHeight, 0),
-                   kWarm * 2000.0f, 3.0f});
+                   kWarm * 600.0f, 3.0f});
   out.push_back({vec3(0, kCeiling - 12, 0), kCool * 6000.0f, 6.0f});
   return out;
 }
