@@ -6,6 +6,7 @@
 #include "scenes/cScene08.h"
 
 #include <GL/gl.h>
+#include <algorithm>
 #include <cmath>
 
 #include "assets/search_path.h"
@@ -87,6 +88,13 @@ void advance_corridor(corridor_scroll &scroll, float dt) {
   for (float &offset : scroll.set)
     offset = scroll_wrap(offset + dt * kCorridorSpeed, kSetWrapAt, kSetCycle);
   scroll.end = scroll_wrap(scroll.end + dt * kCorridorSpeed, kEndWrapAt, kEndCycle);
+}
+
+void sets_near_first(const corridor_scroll &scroll, int order[kCorridorSets]) {
+  for (int s = 0; s < kCorridorSets; ++s)
+    order[s] = s;
+  std::stable_sort(order, order + kCorridorSets,
+                   [&scroll](int a, int b) { return scroll.set[a] > scroll.set[b]; });
 }
 
 float fog_pull(int32_t since_bd) { return pulse_fall(static_cast<float>(since_bd), 250.0f); }
@@ -254,17 +262,16 @@ void cScene08::render() {
 
   glRotatef(roll, 1.0f, 0.0f, 0.0f);
 
-  glPushMatrix();
-  glTranslatef(offsets.end, 0.0f, 0.0f);
-  for (int k = 0; k < 4; ++k)
-    draw_piece(k);
-  glPopMatrix();
-
+  // Nearest first: on a software rasteriser the hidden walls then cost only
+  // their depth test. Depth decides what shows, so the order changes nothing
+  // in the picture; the end piece, mostly far off or hidden, comes last.
+  int order[kCorridorSets];
+  sets_near_first(offsets, order);
   // The walls model one side; the second pass mirrors them across the axis,
   // with the winding swapped so culling still keeps the faces toward us.
   for (int pass = 0; pass < 2; ++pass) {
     glPushMatrix();
-    for (int s = 0; s < kCorridorSets; ++s) {
+    for (int s : order) {
       glPushMatrix();
       glTranslatef(offsets.set[s], 0.0f, 0.0f);
       for (int k = 4 + 3 * s; k < 7 + 3 * s; ++k)
@@ -275,6 +282,15 @@ void cScene08::render() {
     glFrontFace(GL_CW);
     glScalef(1.0f, 1.0f, -1.0f);
   }
+  glFrontFace(GL_CCW);
+  // Undo the mirror for the end piece, which spans both sides itself.
+  glScalef(1.0f, 1.0f, -1.0f);
+
+  glPushMatrix();
+  glTranslatef(offsets.end, 0.0f, 0.0f);
+  for (int k = 0; k < 4; ++k)
+    draw_piece(k);
+  glPopMatrix();
   glFrontFace(GL_CCW);
   glActiveTextureARB(GL_TEXTURE0_ARB);
 }

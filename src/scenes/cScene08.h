@@ -35,6 +35,9 @@ float scroll_wrap(float offset, float limit, float cycle);
 corridor_scroll start_corridor();
 // The offsets dt ms later, each wrapped.
 void advance_corridor(corridor_scroll &scroll, float dt);
+// The sets in drawing order, nearest the eye first (the largest offset), so
+// the depth test rejects what lies behind them before it is shaded.
+void sets_near_first(const corridor_scroll &scroll, int order[kCorridorSets]);
 // 1 right at a "bd" falling to 0 after 250 ms (a half cosine), since_bd ms after it.
 float fog_pull(int32_t since_bd);
 // Where the linear fog ends for a pull of 0 (1800) to 1 (300).

@@ -133,3 +133,16 @@ TEST(Corridor, LightMapsAreNamedInDrawingOrder) {
       EXPECT_EQ(kCorridorMapFiles[4 + 3 * s + p], expected);
     }
 }
+
+TEST(Corridor, SetsAreDrawnNearestFirstWhateverTheirWraps) {
+  corridor_scroll scroll = start_corridor();
+  int order[kCorridorSets];
+  sets_near_first(scroll, order);
+  EXPECT_EQ(std::vector<int>(order, order + 4), (std::vector<int>{0, 1, 2, 3}));
+  advance_corridor(scroll, 200.0f); // set 0 passes 40 and goes to the back
+  sets_near_first(scroll, order);
+  EXPECT_EQ(std::vector<int>(order, order + 4), (std::vector<int>{1, 2, 3, 0}));
+  advance_corridor(scroll, 2720.0f); // two more wraps
+  sets_near_first(scroll, order);
+  EXPECT_EQ(std::vector<int>(order, order + 4), (std::vector<int>{3, 0, 1, 2}));
+}
