@@ -8,6 +8,7 @@
 #include "scenes/cScene10.h"
 #include "scenes/cScene06.h"
 #include "scenes/cScene04.h"
+#include "scenes/cScene08.h"
 
 cScene *create_show_scene(int index, demo_clock *clock) {
   switch (index) {
@@ -25,6 +26,8 @@ cScene *create_show_scene(int index, demo_clock *clock) {
     return new cScene06(clock);
   case 4:
     return new cScene04(clock);
+  case 8:
+    return new cScene08(clock);
   default:
     return new cSceneEmpty(clock);
   }

@@ -72,6 +72,10 @@ const char *const kSceneData[] = {
     "../data/greetings2.jpg",
     "../data/models/laserrum/orvalt_circle.bobj",
     "../data/models/laserrum/laserrum_baked.rar",
+    "../data/models/alien_building/alien_building_wall_segmentA.rar",
+    "../data/models/alien_building/alien_building_Wires01.rar",
+    "../data/models/alien_building/textures/fog_colscale01.png",
+    "../data/models/alien_building/textures_baked/Wall_segmentC08LightingMap.jpg",
     "../data/models/laserrum/orvalt_logo.png",
     "../data/models/laserrum/laser_tex.png",
     "../data/models/orchid_models_obj/orchid.rar",
@@ -210,6 +214,8 @@ std::string accents(int scene, int32_t enter) {
   case 4:
     // The pump carries over from an earlier entry until the first bass drum.
     return marker("bd", enter + 20) + marker("bd", enter + 1100);
+  case 8: // fog pulls and a kick; no roll, which carries over from one entry to the next
+    return marker("bd", enter + 100) + marker("bd1", enter + 1100) + marker("bd", enter + 1300);
   default:
     return "";
   }
@@ -556,6 +562,15 @@ TEST_P(LaterReEntry, SecondEntryDrawsLikeAFirstEntryAtTheSameTime) {
 
 INSTANTIATE_TEST_SUITE_P(Scenes, LaterReEntry,
                          testing::Values(std::make_pair(6, 1), std::make_pair(6, 2)),
+                         [](const testing::TestParamInfo<std::pair<int, int>> &info) {
+                           return "Scene" + std::to_string(info.param.first) + "AfterScene" +
+                                  std::to_string(info.param.second);
+                         });
+
+// The corridor after scenes that leave other textures, fog and units behind:
+// all eighteen of its textures come back on the second entry.
+INSTANTIATE_TEST_SUITE_P(Corridor, LaterReEntry,
+                         testing::Values(std::make_pair(8, 2), std::make_pair(8, 6)),
                          [](const testing::TestParamInfo<std::pair<int, int>> &info) {
                            return "Scene" + std::to_string(info.param.first) + "AfterScene" +
                                   std::to_string(info.param.second);

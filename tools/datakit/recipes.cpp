@@ -10,4 +10,5 @@ void add_show_recipes(cRecipeBook &book) {
   add_scene10_recipes(book);
   add_scene06_recipes(book);
   add_scene04_recipes(book);
+  add_scene08_recipes(book);
 }

@@ -16,6 +16,7 @@ void add_scene09_recipes(cRecipeBook &book);
 void add_scene10_recipes(cRecipeBook &book);
 void add_scene06_recipes(cRecipeBook &book);
 void add_scene04_recipes(cRecipeBook &book);
+void add_scene08_recipes(cRecipeBook &book);
 
 // All of them.
 void add_show_recipes(cRecipeBook &book);
