@@ -4,6 +4,7 @@
 #include "scenes/cScene00.h"
 #include "scenes/cScene01.h"
 #include "scenes/cScene02.h"
+#include "scenes/cScene07.h"
 
 cScene *create_show_scene(int index, demo_clock *clock) {
   switch (index) {
@@ -13,6 +14,8 @@ cScene *create_show_scene(int index, demo_clock *clock) {
     return new cScene01(clock);
   case 2:
     return new cScene02(clock);
+  case 7:
+    return new cScene07(clock);
   default:
     return new cSceneEmpty(clock);
   }
