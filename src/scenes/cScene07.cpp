@@ -207,6 +207,8 @@ void cScene07::enter() {
   glEnable(GL_DEPTH_TEST);
   glEnable(GL_RESCALE_NORMAL);
   glDisable(GL_ALPHA_TEST);
+  // The field has no fog; an earlier scene's would grey its far ground.
+  glDisable(GL_FOG);
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 
   camera.eye[0] = -5.0f, camera.eye[1] = 120.0f, camera.eye[2] = -7.0f;
