@@ -117,17 +117,22 @@ struct sConePoint {
   float push; // how much of the cone's push this ring takes (0 to 1)
 };
 
+// The cone reaches this far behind the trim: the unit stands out from its
+// cabinet by as much, with a skirt back to the face.
+constexpr float kConeDepth = 0.32f;
+constexpr float kUvSpan = 2.4f; // the picture spans 2.4 cone radii
+
 const std::vector<sConePoint> &cone_profile() {
   static const std::vector<sConePoint> profile = {
-      {1.14f, -0.02f, 0},   {1.12f, 0.06f, 0},    {1.0f, 0.08f, 0},    // trim ring
-      {0.98f, 0.1f, 0.1f},  {0.95f, 0.15f, 0.3f}, {0.9f, 0.16f, 0.6f}, // surround roll
-      {0.86f, 0.11f, 0.9f}, {0.84f, 0.06f, 1},    {0.7f, -0.06f, 1},   // cone
-      {0.5f, -0.2f, 1},     {0.31f, -0.3f, 1},    {0.29f, -0.28f, 1},  // cone to cap
-      {0.24f, -0.2f, 1},    {0.15f, -0.15f, 1},   {0.0f, -0.13f, 1}};  // dust cap
+      {1.14f, -kConeDepth, 0}, {1.14f, -0.02f, 0},   {1.12f, 0.06f, 0},
+      {1.0f, 0.08f, 0},                                                   // trim ring
+      {0.98f, 0.1f, 0.1f},     {0.95f, 0.15f, 0.3f}, {0.9f, 0.16f, 0.6f}, // surround roll
+      {0.86f, 0.11f, 0.9f},    {0.84f, 0.06f, 1},    {0.7f, -0.06f, 1},   // cone
+      {0.5f, -0.2f, 1},        {0.31f, -0.3f, 1},    {0.29f, -0.28f, 1},  // cone to cap
+      {0.24f, -0.2f, 1},       {0.15f, -0.15f, 1},   {0.0f, -0.13f, 1}};  // dust cap
   return profile;
 }
 
-constexpr float kUvSpan = 2.4f; // the picture spans 2.4 cone radii
 constexpr float kPushOut = 1.0f / 6.0f;
 
 // One speaker unit at rest or pushed out, placed in the world.
@@ -140,7 +145,7 @@ cMesh speaker_unit(const sSpeakerSpot &spot, bool pushed, int sides) {
   std::vector<uint32_t> first;
   for (const sConePoint &pt : profile) {
     first.push_back(uint32_t(unit.vertex_count()));
-    const float h = pt.z + (pushed ? pt.push * kPushOut : 0.0f);
+    const float h = pt.z + kConeDepth + (pushed ? pt.push * kPushOut : 0.0f);
     const int ring = pt.r == 0 ? 1 : sides;
     for (int k = 0; k < ring; ++k) {
       const float a = kTau * float(k) / float(sides);
