@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -169,4 +170,21 @@ TEST_F(SpeakerField, PicturesAreTheSizesAndKindsTheSceneBinds) {
     EXPECT_EQ(ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL), 3) << c.name;
     ilDeleteImages(1, &image);
   }
+}
+
+TEST_F(SpeakerField, AFrameDrawsFarFewerThanTwoHundredThousandTriangles) {
+  size_t total = 0;
+  for (const char *name :
+       {"megawatt_base", "megawatt_xtramush", "megawatt_wires", "megawatt_bass_s6",
+        "megawatt_medium_s", "megawatt_small_s", "megawatt_tiny_s"}) {
+    cMeshBObj mesh;
+    load(mesh, name);
+    total += mesh.triangle_count();
+  }
+  cMeshBObj shell, ground;
+  load(shell, "hex_sphere");
+  ground.load("megawatt_ground.bobj");
+  total += 5 * shell.triangle_count() + ground.triangle_count(); // five shells a frame
+  std::printf("speaker field: %zu triangles a frame\n", total);
+  EXPECT_LE(total, 120000u);
 }
