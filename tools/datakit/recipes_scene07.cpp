@@ -180,7 +180,7 @@ cMesh speakers(eSpeakerKind kind, bool pushed) {
   cMesh mesh;
   for (const sSpeakerSpot &spot : speaker_spots())
     if (spot.kind == kind) {
-      cMesh unit = speaker_unit(spot, pushed, kind == kTiny ? 16 : 36);
+      cMesh unit = speaker_unit(spot, pushed, kind == kTiny ? 12 : 28);
       for (sTriangle &t : unit.triangles)
         t.material = 0;
       unit.materials = {material};
@@ -375,7 +375,7 @@ cMesh wires() {
       return p;
     };
     pieces.push_back(primitives::tube(
-        curve, [=](float) { return thickness; }, 40, 6, false));
+        curve, [=](float) { return thickness; }, 32, 5, false));
   };
   const int count = int(sizeof kMushrooms / sizeof kMushrooms[0]);
   for (int i = 0; i < count; ++i) {
@@ -476,7 +476,7 @@ constexpr float kGroundRadius = 900, kGroundTile = 40;
 // gently in noisy folds, so it never rises into the lowest eye (y = 3).
 cMesh ground() {
   const cNoise folds(7401);
-  const int rings = 44, sides = 96;
+  const int rings = 32, sides = 72;
   cMesh mesh;
   auto height = [&](float x, float z) {
     const float r = std::sqrt(x * x + z * z);
