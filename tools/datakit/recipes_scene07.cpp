@@ -402,9 +402,9 @@ sMeshNeeds wire_needs() {
 
 // A lattice of struts along the cell walls of a sphere of radius 8: the
 // centres of a geodesic sphere's faces, joined across each edge, make
-// hexagons (and twelve pentagons). Each strut is a thin three-sided prism.
+// hexagons (and twelve pentagons). Each strut is a thin flat band.
 cMesh hex_lattice() {
-  const float radius = 8, thickness = 0.11f;
+  const float radius = 8, thickness = 0.08f;
   const cMesh sphere = primitives::geodesic_sphere(radius, 4);
   cMesh welded = sphere;
   operators::weld(welded, 1e-4f);
@@ -438,17 +438,14 @@ cMesh hex_lattice() {
     const vec3 p = centre[faces[0]], q = centre[faces[1]];
     const vec3 along = normalize(q - p), out = normalize(p + q);
     const vec3 side = normalize(cross(along, out));
-    const vec3 corner[3] = {out * thickness, side * thickness * 0.87f - out * thickness * 0.5f,
-                            side * -thickness * 0.87f - out * thickness * 0.5f};
-    const uint32_t base = uint32_t(lattice.vertex_count());
-    for (int k = 0; k < 3; ++k) {
-      lattice.add_vertex(p + corner[k], normalize(corner[k]));
-      lattice.add_vertex(q + corner[k], normalize(corner[k]));
-    }
-    for (int k = 0; k < 3; ++k) {
-      const uint32_t a = base + 2 * uint32_t(k), b = base + 2 * uint32_t((k + 1) % 3);
-      lattice.add_quad(a, b, b + 1, a + 1);
-    }
+    // A flat band lying in the sphere: drawn from both sides without depth,
+    // it shows its width from inside and outside the cage and turns edge-on
+    // where the cage passes the eye, instead of filling the screen there.
+    const uint32_t a = lattice.add_vertex(p + side * thickness, out);
+    const uint32_t b = lattice.add_vertex(p - side * thickness, out);
+    lattice.add_vertex(q - side * thickness, out);
+    lattice.add_vertex(q + side * thickness, out);
+    lattice.add_quad(a, b, b + 1, b + 2);
   }
   sMeshMaterial glow;
   glow.name = "lattice";
