@@ -9,6 +9,7 @@
 #include "scenes/cScene06.h"
 #include "scenes/cScene04.h"
 #include "scenes/cScene08.h"
+#include "scenes/cScene07.h"
 
 cScene *create_show_scene(int index, demo_clock *clock) {
   switch (index) {
@@ -28,6 +29,8 @@ cScene *create_show_scene(int index, demo_clock *clock) {
     return new cScene04(clock);
   case 8:
     return new cScene08(clock);
+  case 7:
+    return new cScene07(clock);
   default:
     return new cSceneEmpty(clock);
   }

@@ -80,6 +80,10 @@ const char *const kSceneData[] = {
     "../data/models/laserrum/laser_tex.png",
     "../data/models/orchid_models_obj/orchid.rar",
     "../data/models/orchid_models_obj/flower-bg.jpg",
+    "../data/models/megawatt/megawatt_base.rar",
+    "../data/models/megawatt/megawatt_tiny_m.rar",
+    "../data/models/megawatt/speakertex.png",
+    "../data/models/megawatt/mushroom_ground3_color.jpg",
 };
 
 std::string clock_text(int32_t ms) {
@@ -216,6 +220,9 @@ std::string accents(int scene, int32_t enter) {
     return marker("bd", enter + 20) + marker("bd", enter + 1100);
   case 8: // fog pulls and a kick; no roll, which carries over from one entry to the next
     return marker("bd", enter + 100) + marker("bd1", enter + 1100) + marker("bd", enter + 1300);
+  case 7:
+    return marker("bd", enter + 100) + marker("clap", enter + 300) + marker("bd", enter + 580) +
+           marker("bd", enter + 1100);
   default:
     return "";
   }
@@ -267,6 +274,71 @@ INSTANTIATE_TEST_SUITE_P(Scenes, ReEntry,
                            return "Scene" + std::to_string(info.param.first) + "AfterScene" +
                                   std::to_string(info.param.second);
                          });
+
+// Scenes past the first three, each entered again after one of those.
+using ReEntryAfter = ReEntry;
+
+TEST_P(ReEntryAfter, SecondEntryDrawsLikeAFirstEntryAtTheSameTime) {
+  const int scene = GetParam().first, last = GetParam().second;
+  const int32_t enter = 2000;
+  const std::vector<int32_t> keep = {enter + 40, enter + 400, enter + 1200, enter + 2400};
+  const auto once = play(scene_marker(scene, enter) + accents(scene, enter), enter, keep);
+  const std::string before =
+      scene_marker(scene, 400) + scene_marker(last, 1000) + accents(last, 1000);
+  const auto again = play(before + scene_marker(scene, enter) + accents(scene, enter), enter, keep);
+  for (int32_t t : keep) {
+    const std::string name = "reentry-s0" + std::to_string(scene) + "-after-s0" +
+                             std::to_string(last) + "-" + std::to_string(t);
+    const int off = differing_pixels(once.at(t), again.at(t));
+    EXPECT_EQ(off, 0) << "at " << t << " ms; pictures " << name << "-{once,again}.png";
+    if (off != 0) {
+      save_rgb(once.at(t), name + "-once");
+      save_rgb(again.at(t), name + "-again");
+    }
+  }
+  EXPECT_GT(drawn_pixels(once.at(keep.back())), 5000);
+}
+
+INSTANTIATE_TEST_SUITE_P(LaterScenes, ReEntryAfter,
+                         testing::Values(std::make_pair(7, 1), std::make_pair(7, 2)),
+                         [](const testing::TestParamInfo<std::pair<int, int>> &info) {
+                           return "Scene" + std::to_string(info.param.first) + "AfterScene" +
+                                  std::to_string(info.param.second);
+                         });
+
+// Mean of the colour channels over a square of side `side` at the centre.
+double centre_brightness(const std::vector<uint8_t> &f, int side) {
+  double sum = 0;
+  for (int y = (kHeight - side) / 2; y < (kHeight + side) / 2; ++y)
+    for (int x = (kWidth - side) / 2; x < (kWidth + side) / 2; ++x)
+      for (int c = 0; c < 3; ++c)
+        sum += f[(size_t(y) * kWidth + size_t(x)) * 3 + size_t(c)];
+  return sum / (double(side) * side * 3);
+}
+
+TEST(SceneSpeakers, EveryPairIsDrawnWithTheSpeakerPictures) {
+  // The first shot looks straight down into the top cone, one of the medium
+  // pair. Drawing the bass pair before it with material groups empties units
+  // 0 to 2: without the pictures bound again the cone's colour and gloss
+  // would read black, and the middle of the screen with them.
+  for (const char *file : kSceneData)
+    ASSERT_TRUE(std::filesystem::exists(file)) << file << " is missing: build the data target";
+  const std::vector<int32_t> keep = {1200};
+  const auto frames = play(scene_marker(7, 400), 400, keep);
+  EXPECT_GT(centre_brightness(frames.at(1200), 120), 30.0);
+}
+
+TEST(SceneSpeakers, LeavingPutsUnitZeroBackToModulate) {
+  for (const char *file : kSceneData)
+    ASSERT_TRUE(std::filesystem::exists(file)) << file << " is missing: build the data target";
+  const std::vector<int32_t> keep = {880};
+  play(scene_marker(7, 400) + scene_marker(3, 800), 400, keep);
+  glActiveTextureARB(GL_TEXTURE0_ARB);
+  GLint env = 0;
+  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
+  EXPECT_EQ(env, GL_MODULATE)
+      << "the ground's decal mode would take the colour out of the next scene";
+}
 
 TEST(SceneEnableScope, SwitchesComeBackAndTheLightsToo) {
   const GLenum caps[] = {GL_LIGHTING, GL_FOG, GL_DEPTH_TEST, GL_BLEND};
