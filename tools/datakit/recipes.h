@@ -11,12 +11,12 @@
 void add_scene00_recipes(cRecipeBook &book);
 void add_scene01_recipes(cRecipeBook &book);
 void add_scene02_recipes(cRecipeBook &book);
+void add_scene04_recipes(cRecipeBook &book);
+void add_scene06_recipes(cRecipeBook &book);
 void add_scene07_recipes(cRecipeBook &book);
+void add_scene08_recipes(cRecipeBook &book);
 void add_scene09_recipes(cRecipeBook &book);
 void add_scene10_recipes(cRecipeBook &book);
-void add_scene06_recipes(cRecipeBook &book);
-void add_scene04_recipes(cRecipeBook &book);
-void add_scene08_recipes(cRecipeBook &book);
 
 // All of them.
 void add_show_recipes(cRecipeBook &book);
