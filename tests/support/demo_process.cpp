@@ -83,6 +83,14 @@ DemoTree::DemoTree() {
     if (fs::is_directory(DEMO_SOURCE_DIR "/data/" + std::string(dir)))
       fs::create_directory_symlink(DEMO_SOURCE_DIR "/data/" + std::string(dir),
                                    root + "/data/" + dir);
+  // Pictures at the top of data/ too (the greetings); the timeline and the
+  // music are each test's own.
+  std::error_code ec;
+  for (const auto &entry : fs::directory_iterator(DEMO_SOURCE_DIR "/data", ec)) {
+    const std::string ext = entry.path().extension().string();
+    if (entry.is_regular_file() && (ext == ".jpg" || ext == ".png"))
+      fs::create_symlink(entry.path(), root + "/data/" + entry.path().filename().string());
+  }
 }
 
 DemoTree::~DemoTree() {
