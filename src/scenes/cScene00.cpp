@@ -165,19 +165,8 @@ void cScene00::enter() {
   glShadeModel(GL_SMOOTH);
   glLineWidth(2.0f);
 
-  camera.eye[0] = -7.0f;
-  camera.eye[1] = -4.0f;
-  camera.eye[2] = 15.0f;
-  camera.centre[0] = -10.0f;
-  camera.centre[1] = -10.0f;
-  camera.centre[2] = 0.0f;
-  camera.up[0] = 0.0f;
-  camera.up[1] = 0.0f;
-  camera.up[2] = 1.0f;
-  camera.fovy = 90.0f;
-  camera.near_plane = 0.1f;
-  camera.far_plane = 500.0f;
-  camera.aspect = 4.0f / 3.0f;
+  camera.look({-7.0f, -4.0f, 15.0f}, {-10.0f, -10.0f, 0.0f}, {0.0f, 0.0f, 1.0f});
+  camera.lens(90.0f, 0.1f, 500.0f);
 
   const float ambient[4] = {0.1f, 0.1f, 0.1f, 1.0f};
   const float diffuse[4] = {1.25f, 1.25f, 1.25f, 1.0f};

@@ -116,15 +116,9 @@ void cScene02::enter() {
   glEnable(GL_FOG);
 
   const float up_length = std::sqrt(0.2f * 0.2f + 0.2f * 0.2f + 1.0f);
-  for (int k = 0; k < 3; ++k)
-    camera.eye[k] = 34.0f, camera.centre[k] = 0.0f;
-  camera.up[0] = 0.2f / up_length;
-  camera.up[1] = 0.2f / up_length;
-  camera.up[2] = 1.0f / up_length;
-  camera.fovy = 90.0f;
-  camera.near_plane = 1.0f;
-  camera.far_plane = 250.0f;
-  camera.aspect = 4.0f / 3.0f;
+  camera.look({34.0f, 34.0f, 34.0f}, {0.0f, 0.0f, 0.0f},
+              {0.2f / up_length, 0.2f / up_length, 1.0f / up_length});
+  camera.lens(90.0f, 1.0f, 250.0f);
 }
 
 void cScene02::leave() {

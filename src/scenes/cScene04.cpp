@@ -111,16 +111,8 @@ void cScene04::enter() {
   glDepthFunc(GL_LESS);
   glDisable(GL_FOG);
 
-  const float eye[3] = {14.0f, 75.0f, 0.0f}, centre[3] = {0.0f, 60.0f, 0.0f};
-  for (int k = 0; k < 3; ++k) {
-    camera.eye[k] = eye[k];
-    camera.centre[k] = centre[k];
-    camera.up[k] = k == 1 ? 1.0f : 0.0f;
-  }
-  camera.fovy = 90.0f;
-  camera.near_plane = 1.0f;
-  camera.far_plane = 500.0f;
-  camera.aspect = 4.0f / 3.0f;
+  camera.look({14.0f, 75.0f, 0.0f}, {0.0f, 60.0f, 0.0f}, {0.0f, 1.0f, 0.0f});
+  camera.lens(90.0f, 1.0f, 500.0f);
 
   set_light_colours(GL_LIGHT0, kLightAmbient, kLightFull, kLightFull);
   glEnable(GL_LIGHT0);

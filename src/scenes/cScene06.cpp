@@ -200,18 +200,8 @@ void cScene06::enter() {
     laser.upload(true, GL_REPEAT);
   glColor4fv(kWhite);
 
-  camera.eye[0] = 70.0f;
-  camera.eye[1] = 0.0f;
-  camera.eye[2] = 0.0f;
-  for (float &c : camera.centre)
-    c = 0.0f;
-  camera.up[0] = 0.0f;
-  camera.up[1] = 1.0f;
-  camera.up[2] = 0.0f;
-  camera.fovy = 110.0f;
-  camera.near_plane = 1.0f;
-  camera.far_plane = 250.0f;
-  camera.aspect = 4.0f / 3.0f;
+  camera.look({70.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f});
+  camera.lens(110.0f, 1.0f, 250.0f);
   glClearColor(kGrey[0], kGrey[1], kGrey[2], kGrey[3]);
   // Compiling is the slow part: a later entry keeps the first shader.
   if (!g_shader_container->shaders.count(kRingShader))

@@ -211,13 +211,8 @@ void cScene07::enter() {
   glDisable(GL_FOG);
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 
-  camera.eye[0] = -5.0f, camera.eye[1] = 120.0f, camera.eye[2] = -7.0f;
-  camera.centre[0] = 0.0f, camera.centre[1] = 70.0f, camera.centre[2] = 0.0f;
-  camera.up[0] = 0.0f, camera.up[1] = 1.0f, camera.up[2] = 0.0f;
-  camera.fovy = 70.0f;
-  camera.near_plane = 5.0f;
-  camera.far_plane = 2000.0f;
-  camera.aspect = 4.0f / 3.0f;
+  camera.look({-5.0f, 120.0f, -7.0f}, {0.0f, 70.0f, 0.0f}, {0.0f, 1.0f, 0.0f});
+  camera.lens(70.0f, 5.0f, 2000.0f);
 
   set_light_colours(GL_LIGHT0, kDimAmbient, kWhite, kWhite);
   glEnable(GL_LIGHT0);

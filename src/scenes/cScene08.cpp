@@ -174,18 +174,8 @@ void cScene08::enter() {
   glEnable(GL_CULL_FACE);
   glEnable(GL_DEPTH_TEST);
 
-  camera.eye[0] = 500.0f;
-  camera.eye[1] = 100.0f;
-  camera.eye[2] = 0.0f;
-  for (float &c : camera.centre)
-    c = 0.0f;
-  camera.up[0] = 0.0f;
-  camera.up[1] = 1.0f;
-  camera.up[2] = 0.0f;
-  camera.fovy = kCorridorFov;
-  camera.near_plane = 10.0f;
-  camera.far_plane = 4000.0f;
-  camera.aspect = 4.0f / 3.0f;
+  camera.look({500.0f, 100.0f, 0.0f}, {0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f});
+  camera.lens(kCorridorFov, 10.0f, 4000.0f);
   glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
   offsets = start_corridor();
   // Compiling is the slow part: a later entry keeps the first shader.

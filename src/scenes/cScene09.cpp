@@ -163,18 +163,8 @@ void cScene09::enter() {
   settle_light(GL_LIGHT0, dark, kWhite);
   settle_light(GL_LIGHT1, faint, steel);
 
-  camera.eye[0] = 75.0f;
-  camera.eye[1] = 0.0f;
-  camera.eye[2] = 0.0f;
-  for (float &c : camera.centre)
-    c = 0.0f;
-  camera.up[0] = 0.0f;
-  camera.up[1] = 1.0f;
-  camera.up[2] = 0.0f;
-  camera.fovy = 85.0f;
-  camera.near_plane = 1.0f;
-  camera.far_plane = 250.0f;
-  camera.aspect = 4.0f / 3.0f;
+  camera.look({75.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f});
+  camera.lens(85.0f, 1.0f, 250.0f);
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
 }
 

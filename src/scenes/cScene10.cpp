@@ -110,19 +110,8 @@ void cScene10::enter() {
   // Fog an earlier scene left on would reach the gear's far teeth.
   glDisable(GL_FOG);
 
-  camera.eye[0] = 90.0f;
-  camera.eye[1] = 0.0f;
-  camera.eye[2] = 0.0f;
-  camera.centre[0] = 0.0f;
-  camera.centre[1] = 20.0f;
-  camera.centre[2] = -50.0f;
-  camera.up[0] = 0.0f;
-  camera.up[1] = 1.0f;
-  camera.up[2] = 0.0f;
-  camera.fovy = 130.0f;
-  camera.near_plane = 1.0f;
-  camera.far_plane = 250.0f;
-  camera.aspect = 4.0f / 3.0f;
+  camera.look({90.0f, 0.0f, 0.0f}, {0.0f, 20.0f, -50.0f}, {0.0f, 1.0f, 0.0f});
+  camera.lens(130.0f, 1.0f, 250.0f);
 
   plain_light(GL_LIGHT0, kFaint, kWhite, kWhite);
   plain_light(GL_LIGHT1, kFaint, kSteel, kSteel);
