@@ -4,6 +4,7 @@
 // the ring has the size the scene frames, and the baked room pictures are
 // opaque and lit unevenly (pools and shadow, not one flat colour).
 #include "archive/cMeshBObj.h"
+#include "decoded_picture.h"
 #include "recipes.h"
 
 #include <IL/il.h>
@@ -14,13 +15,7 @@
 
 namespace {
 
-struct picture {
-  int width = 0, height = 0, channels = 0;
-  std::vector<uint8_t> pixels; // bottom row first
-  const uint8_t *at(int x, int y) const {
-    return &pixels[(size_t(y) * size_t(width) + size_t(x)) * size_t(channels)];
-  }
-};
+using picture = decoded_picture;
 
 class LaserRoomOutputs : public testing::Test {
 protected:
@@ -36,27 +31,12 @@ protected:
     EXPECT_NE(recipe, nullptr) << name;
     return recipe ? recipe->make() : std::vector<uint8_t>();
   }
-  static picture decode(const std::vector<uint8_t> &bytes, ILenum type) {
-    picture out;
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    if (ilLoadL(type, bytes.data(), ILuint(bytes.size()))) {
-      out.width = ilGetInteger(IL_IMAGE_WIDTH);
-      out.height = ilGetInteger(IL_IMAGE_HEIGHT);
-      out.channels = ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL);
-      const uint8_t *data = ilGetData();
-      out.pixels.assign(data, data + size_t(out.width) * out.height * out.channels);
-    }
-    ilDeleteImages(1, &image);
-    return out;
-  }
 };
 
 } // namespace
 
 TEST_F(LaserRoomOutputs, LogoIsAMaskOnTransparency) {
-  const picture logo = decode(make("orvalt_logo.png"), IL_PNG);
+  const picture logo = decode_picture(make("orvalt_logo.png"), IL_PNG);
   ASSERT_EQ(logo.channels, 4);
   int clear = 0, solid = 0;
   for (int y = 0; y < logo.height; ++y)
@@ -71,7 +51,7 @@ TEST_F(LaserRoomOutputs, LogoIsAMaskOnTransparency) {
 }
 
 TEST_F(LaserRoomOutputs, BeamIsBrightInTheMiddleRowAndEmptyAtTheEdges) {
-  const picture beam = decode(make("laser_tex.png"), IL_PNG);
+  const picture beam = decode_picture(make("laser_tex.png"), IL_PNG);
   ASSERT_EQ(beam.channels, 4);
   ASSERT_GE(beam.height, 16);
   const int middle = beam.height / 2;
@@ -114,7 +94,7 @@ TEST_F(LaserRoomOutputs, RingIsFlatWithOuterRadius35To45AndTexturedAround) {
 
 TEST_F(LaserRoomOutputs, BakedPicturesAreOpaqueAndUnevenlyLit) {
   for (const char *name : {"laserrum_walls_baked.jpg", "laserrum_pillars_baked.jpg"}) {
-    const picture p = decode(make(name), IL_JPG);
+    const picture p = decode_picture(make(name), IL_JPG);
     ASSERT_EQ(p.channels, 3) << name;
     std::vector<int> grey;
     for (int y = 0; y < p.height; y += 4)

@@ -6,6 +6,7 @@
 // before its end, and the four wall sets are lit differently.
 #include "archive/cMeshBObj.h"
 #include "assets/search_path.h"
+#include "decoded_picture.h"
 #include "recipes.h"
 
 #include <IL/il.h>
@@ -19,13 +20,7 @@
 
 namespace {
 
-struct picture {
-  int width = 0, height = 0, channels = 0;
-  std::vector<uint8_t> pixels; // bottom row first
-  const uint8_t *at(int x, int y) const {
-    return &pixels[(size_t(y) * size_t(width) + size_t(x)) * size_t(channels)];
-  }
-};
+using picture = decoded_picture;
 
 const char *const kMembers[] = {
     "alien_building_EndWall_segmentA01", "alien_building_EndWall_segmentB01",
@@ -57,21 +52,6 @@ protected:
     add_search_dir(dir.string());
     mesh.load_from_rar((member + ".bobj").c_str(), (member + ".rar").c_str());
     pop_search_dir();
-  }
-  static picture decode(const std::vector<uint8_t> &bytes, ILenum type) {
-    picture out;
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    if (ilLoadL(type, bytes.data(), ILuint(bytes.size()))) {
-      out.width = ilGetInteger(IL_IMAGE_WIDTH);
-      out.height = ilGetInteger(IL_IMAGE_HEIGHT);
-      out.channels = ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL);
-      const uint8_t *data = ilGetData();
-      out.pixels.assign(data, data + size_t(out.width) * out.height * out.channels);
-    }
-    ilDeleteImages(1, &image);
-    return out;
   }
   static std::filesystem::path dir;
 };
@@ -170,7 +150,7 @@ TEST_F(CorridorOutputs, EndWallClosesTheCrossSectionAroundItsOpening) {
 }
 
 TEST_F(CorridorOutputs, FogScaleIsOneRowTurningWhiteBeforeThreeQuarters) {
-  const picture scale = decode(make("textures/fog_colscale01.png"), IL_PNG);
+  const picture scale = decode_picture(make("textures/fog_colscale01.png"), IL_PNG);
   ASSERT_EQ(scale.height, 1);
   ASSERT_GE(scale.width, 64);
   for (int x = scale.width * 3 / 4; x < scale.width; ++x)
@@ -184,7 +164,7 @@ TEST_F(CorridorOutputs, FogScaleIsOneRowTurningWhiteBeforeThreeQuarters) {
 TEST_F(CorridorOutputs, TheFourWallSetsAreLitDifferently) {
   std::vector<picture> sets;
   for (const char *set : {"01", "04", "06", "08"}) {
-    sets.push_back(decode(
+    sets.push_back(decode_picture(
         make(std::string("textures_baked/Wall_segmentB") + set + "LightingMap.jpg"), IL_JPG));
     ASSERT_EQ(sets.back().channels, 3);
     ASSERT_EQ(sets.back().pixels.size(), sets.front().pixels.size());
