@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 struct decoded_picture {
@@ -16,19 +17,35 @@ struct decoded_picture {
   }
 };
 
-// Empty (width 0) when the bytes are not a picture of that type.
-inline decoded_picture decode_picture(const std::vector<uint8_t> &bytes, ILenum type) {
+// The pixels of the bound image if it loaded; empty (width 0) if not.
+inline decoded_picture take_bound_picture(bool loaded) {
   decoded_picture out;
-  ILuint image = 0;
-  ilGenImages(1, &image);
-  ilBindImage(image);
-  if (ilLoadL(type, bytes.data(), ILuint(bytes.size()))) {
+  if (loaded) {
     out.width = ilGetInteger(IL_IMAGE_WIDTH);
     out.height = ilGetInteger(IL_IMAGE_HEIGHT);
     out.channels = ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL);
     const uint8_t *data = ilGetData();
     out.pixels.assign(data, data + size_t(out.width) * out.height * out.channels);
   }
+  return out;
+}
+
+// Empty (width 0) when the bytes are not a picture of that type.
+inline decoded_picture decode_picture(const std::vector<uint8_t> &bytes, ILenum type) {
+  ILuint image = 0;
+  ilGenImages(1, &image);
+  ilBindImage(image);
+  decoded_picture out = take_bound_picture(ilLoadL(type, bytes.data(), ILuint(bytes.size())));
+  ilDeleteImages(1, &image);
+  return out;
+}
+
+// The same for a file, its type from its extension.
+inline decoded_picture read_picture(const std::string &path) {
+  ILuint image = 0;
+  ilGenImages(1, &image);
+  ilBindImage(image);
+  decoded_picture out = take_bound_picture(ilLoadImage(path.c_str()));
   ilDeleteImages(1, &image);
   return out;
 }

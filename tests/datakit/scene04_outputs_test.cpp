@@ -4,6 +4,7 @@
 #include "archive/cMeshBObj.h"
 #include "assets/search_path.h"
 #include "cDataBuilder.h"
+#include "decoded_picture.h"
 #include "recipes.h"
 
 #include <IL/il.h>
@@ -23,13 +24,7 @@ namespace {
 
 const std::string kFolder = "models/orchid_models_obj/";
 
-struct picture {
-  int width = 0, height = 0, channels = 0;
-  std::vector<uint8_t> pixels;
-  const uint8_t *at(int x, int y) const {
-    return &pixels[(size_t(y) * size_t(width) + size_t(x)) * size_t(channels)];
-  }
-};
+using picture = decoded_picture;
 
 // The scene's files made once into a scratch folder, which alone is on the
 // search path, as the scene's folder is while it loads.
@@ -59,19 +54,7 @@ protected:
   void SetUp() override { ASSERT_TRUE(made_); }
 
   static picture load_picture(const std::string &name) {
-    picture out;
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    if (ilLoadImage((*dir_ / kFolder / name).c_str())) {
-      out.width = ilGetInteger(IL_IMAGE_WIDTH);
-      out.height = ilGetInteger(IL_IMAGE_HEIGHT);
-      out.channels = ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL);
-      const uint8_t *data = ilGetData();
-      out.pixels.assign(data, data + size_t(out.width) * size_t(out.height) * size_t(out.channels));
-    }
-    ilDeleteImages(1, &image);
-    return out;
+    return read_picture((*dir_ / kFolder / name).string());
   }
 
   static fs::path *dir_;
