@@ -18,8 +18,9 @@ mkdir "$capture_tree/run"
 ln -s "$root/data" "$capture_tree/data"
 ln -s "$root/src" "$capture_tree/src"
 
-# run_capture ARGS...: demo-capture from the run folder, under a display.
+# run_capture ARGS...: demo-capture from the run folder, under a display,
+# with software GL so that the pictures are the same on every machine.
 run_capture() {
-  (cd "$capture_tree/run" && DEMO_QUIET_DISPLAY=1 "$root/scripts/with-display.sh" \
+  (cd "$capture_tree/run" && LIBGL_ALWAYS_SOFTWARE=1 DEMO_QUIET_DISPLAY=1 "$root/scripts/with-display.sh" \
     "$build/demo-capture" "$@")
 }

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the demo and its data, and plays the show
-# from build/ (a virtual display is used when there is no screen, SDL's dummy
-# audio driver when there is no audio output).
+# from build/: on a real screen full screen at the desktop's size with the
+# machine's own GL, otherwise under a virtual display (SDL's dummy audio
+# driver when there is no audio output). Options given are passed to the demo
+# instead (see build/demo --help).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
@@ -14,4 +16,7 @@ if [ -z "${SDL_AUDIODRIVER:-}" ] && ! reason="$(tools/audio_probe/audio_probe 2>
   echo "no audio output (${reason#audio_probe: }): playing silently with SDL's dummy audio driver" >&2
   export SDL_AUDIODRIVER=dummy
 fi
-exec "$root/scripts/with-display.sh" ./demo
+if [ $# -eq 0 ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  exec ./demo --desktop
+fi
+exec "$root/scripts/with-display.sh" ./demo "$@"

@@ -2,7 +2,7 @@
 #include "platform/gl_defaults.h"
 
 #include "platform/gl_extensions.h"
-#include "platform/video_settings.h"
+#include "platform/picture_area.h"
 
 #include <GL/glu.h>
 #include <IL/il.h>
@@ -54,7 +54,7 @@ void set_gl_defaults() {
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
 
-  glViewport(0, 0, video_settings.width, video_settings.height);
+  apply_picture_viewport();
 }
 
 void check_gl_error(int32_t tag) {

@@ -2,6 +2,8 @@
 // no multisampling. exit(0) if SDL cannot start, exit(-1) without a window.
 #include "platform/video_settings.h"
 
+#include "platform/picture_area.h"
+
 #include <GL/gl.h>
 #include <SDL/SDL.h>
 #include <cstdio>
@@ -59,14 +61,21 @@ void init_sdl(video_settings_t &settings) {
   for (int i = 0; i < kGlAttributeCount; ++i)
     SDL_GL_SetAttribute(kGlAttributes[i], values[i]);
 
-  settings.screen = SDL_SetVideoMode(settings.width, settings.height, settings.bits_per_pixel,
-                                     settings.mode_flags);
+  int32_t window_width = settings.window_width > 0 ? settings.window_width : settings.width;
+  int32_t window_height = settings.window_height > 0 ? settings.window_height : settings.height;
+  const SDL_VideoInfo *desktop = settings.desktop ? SDL_GetVideoInfo() : nullptr;
+  if (desktop && desktop->current_w > 0 && desktop->current_h > 0) {
+    window_width = desktop->current_w;
+    window_height = desktop->current_h;
+  }
+  settings.screen =
+      SDL_SetVideoMode(window_width, window_height, settings.bits_per_pixel, settings.mode_flags);
   if (!settings.screen) {
     if (settings.multisample_buffers) {
       std::fprintf(stderr, "## ERROR: Failed to get FSAA-buffer!\n");
       SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
       SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 0);
-      settings.screen = SDL_SetVideoMode(settings.width, settings.height, settings.bits_per_pixel,
+      settings.screen = SDL_SetVideoMode(window_width, window_height, settings.bits_per_pixel,
                                          settings.mode_flags);
     }
     if (!settings.screen) {
@@ -75,6 +84,8 @@ void init_sdl(video_settings_t &settings) {
     }
   }
 
+  set_picture_area(picture_area_for(settings.screen->w, settings.screen->h), settings.screen->w,
+                   settings.screen->h);
   report_attribute_mismatch(settings);
   SDL_WM_SetCaption("OpenGL", nullptr);
   SDL_ShowCursor(0);

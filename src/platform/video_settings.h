@@ -1,6 +1,7 @@
 // The requested window and GL framebuffer format, and init_sdl, which opens
-// the full-screen GL window. Fatal on failure: exit(0) if the window library
-// cannot start, exit(-1) if no window can be had.
+// the full-screen GL window. width x height is the show's picture in its own
+// units; the window may be larger (see picture_area.h). Fatal on failure: exit(0) if the window
+// library cannot start, exit(-1) if no window can be had.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +25,11 @@ struct video_settings_t {
   int32_t multisample_buffers = 1;
   int32_t multisample_samples = 4;
   int32_t stereo = 0;
+  // The window or screen to open when it differs from the picture's
+  // width x height (0: the same); desktop opens at the desktop's size.
+  int32_t window_width = 0;
+  int32_t window_height = 0;
+  bool desktop = false;
 
   int32_t *gl_attribute_values() { return &red_bits; }
 };

@@ -2,8 +2,9 @@
 // steps the quad winds clockwise and back-face culling hides it.
 #include "runtime/cLoadingBar.h"
 
+#include "platform/picture_area.h"
+
 #include <GL/gl.h>
-#include <SDL/SDL.h>
 
 void loading_bar_fill(float progress, float corners[8]) {
   const float right = progress * 0.895f;
@@ -16,7 +17,8 @@ cLoadingBar::cLoadingBar() {
   glPushAttrib(GL_ENABLE_BIT);
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_2D);
-  glViewport(0, 0, 800, 600);
+  apply_picture_viewport();
+  glLineWidth(picture_scale());
   glClearColor(0.03529412f, 0.0627451f, 0.09803922f, 1.0f);
 }
 
@@ -43,7 +45,7 @@ void cLoadingBar::draw(float progress) {
   glVertex2f(0.9f, 0.55f);
   glVertex2f(0.1f, 0.55f);
   glEnd();
-  SDL_GL_SwapBuffers();
+  swap_picture();
 }
 
 cLoadingBar::~cLoadingBar() {
@@ -53,5 +55,6 @@ cLoadingBar::~cLoadingBar() {
   glLoadIdentity();
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
+  glLineWidth(1.0f);
   glPopAttrib();
 }

@@ -4,6 +4,8 @@
 #include "assets/search_path.h"
 #include "platform/gl_defaults.h"
 #include "platform/gl_extensions.h"
+#include "platform/picture_area.h"
+#include "platform/show_directory.h"
 #include "platform/video_settings.h"
 #include "shaders/cShaderContainer_CG.h"
 
@@ -89,13 +91,21 @@ void shutdown_demo() {
   std::fprintf(stderr, "requested exit\n");
 }
 
+void configure_window(bool windowed, int32_t width, int32_t height, bool desktop) {
+  if (windowed)
+    video_settings.mode_flags &= ~static_cast<uint32_t>(SDL_FULLSCREEN);
+  video_settings.window_width = width;
+  video_settings.window_height = height;
+  video_settings.desktop = desktop;
+}
+
 void start_demo(scene_factory factory, tick_source ticks, bool windowed) {
   if (windowed)
     video_settings.mode_flags &= ~static_cast<uint32_t>(SDL_FULLSCREEN);
   init_sdl(video_settings);
   glClearColor(0.15f, 0.15f, 0.15f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);
-  SDL_GL_SwapBuffers();
+  swap_picture();
   set_gl_defaults();
   init_image_library();
   setup_demo(factory, std::move(ticks));
@@ -111,7 +121,7 @@ void draw_frame() {
 }
 
 void present_frame() {
-  SDL_GL_SwapBuffers();
+  swap_picture();
   check_gl_error(2);
   check_image_errors();
 }
@@ -135,8 +145,24 @@ void run_frame_loop() {
   }
 }
 
-void run_demo(scene_factory factory) {
+void run_demo(scene_factory factory, const cDemoOptions &options) {
+  configure_window(options.windowed, options.width, options.height, options.desktop);
   start_demo(factory);
   run_frame_loop();
   std::exit(0);
+}
+
+int demo_main(int argc, char **argv, scene_factory factory) {
+  cDemoOptions options;
+  const std::string error = options.parse(argc, argv);
+  if (options.help) {
+    std::fputs(cDemoOptions::usage(), stdout);
+    return 0;
+  }
+  if (!error.empty()) {
+    std::fprintf(stderr, "demo: %s\n\n%s", error.c_str(), cDemoOptions::usage());
+    return 2;
+  }
+  enter_show_directory();
+  run_demo(factory, options);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "runtime/cDemoDirector.h"
+#include "runtime/cDemoOptions.h"
 
 class cShaderContainer_CG;
 
@@ -21,6 +22,9 @@ void frame_size(int32_t *width, int32_t *height);
 // Creates the search path, the shader container and the director, and loads.
 void setup_demo(scene_factory factory, tick_source ticks = nullptr);
 void shutdown_demo();
+// The window the options ask for: windowed or full screen, its size, or the
+// desktop's.
+void configure_window(bool windowed, int32_t width, int32_t height, bool desktop);
 // Start-up steps 1 to 8: window, defaults, image library, setup, handler.
 // windowed opens a window of the show's size instead of the full screen.
 void start_demo(scene_factory factory, tick_source ticks = nullptr, bool windowed = false);
@@ -32,4 +36,7 @@ void present_frame();
 void show_frame();
 // Runs frames until q or Escape; returns normally.
 void run_frame_loop();
-[[noreturn]] void run_demo(scene_factory factory);
+[[noreturn]] void run_demo(scene_factory factory, const cDemoOptions &options = cDemoOptions());
+// The program's main: parses the options (usage and status 2 when refused),
+// finds ../data and plays the show.
+int demo_main(int argc, char **argv, scene_factory factory);

@@ -1,5 +1,5 @@
-// The demo program: takes no options, runs the show from ../data and ../src.
+// The demo program: plays the show from ../data and ../src; see --help.
 #include "runtime/demo_main.h"
 #include "runtime/show_scenes.h"
 
-int main(int, char **) { run_demo(create_show_scene); }
+int main(int argc, char **argv) { return demo_main(argc, argv, create_show_scene); }

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "effects/overlays.h"
+#include "platform/picture_area.h"
 #include "scenes/fixed_function.h"
 #include "scenes/texture_units.h"
 #include "shaders/cShaderContainer_CG.h"
@@ -163,7 +164,7 @@ void cScene00::enter() {
   glEnable(GL_RESCALE_NORMAL);
   glDisable(GL_FOG);
   glShadeModel(GL_SMOOTH);
-  glLineWidth(2.0f);
+  glLineWidth(2.0f * picture_scale());
 
   camera.look({-7.0f, -4.0f, 15.0f}, {-10.0f, -10.0f, 0.0f}, {0.0f, 0.0f, 1.0f});
   camera.lens(90.0f, 0.1f, 500.0f);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/picture_area.h"
 #include "scenes/cSearchDirScope.h"
 #include "scenes/fixed_function.h"
 #include "scenes/fullscreen_texture.h"
@@ -44,7 +45,7 @@ cShaderContainer_CG &shaders() { return *g_shader_container; }
 
 void make_blur(cPostRadialblur *&blur) {
   if (!blur)
-    blur = new cPostRadialblur(800, 600, 0, 4.0f);
+    blur = new cPostRadialblur(picture_area().width, picture_area().height, 0, 4.0f);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "effects/cPostRadialblur.h"
+#include "platform/picture_area.h"
 #include "scenes/cSearchDirScope.h"
 #include "scenes/fixed_function.h"
 #include "scenes/fullscreen_texture.h"
@@ -25,8 +26,6 @@ const char *const kGreetingsFile = "greetings2.jpg";
 
 namespace {
 
-const uint32_t kBlurWidth = 800;
-const uint32_t kBlurHeight = 600;
 const int32_t kBlurMode = 1;
 const float kBlurSpread = 4.0f;
 const float kOrange[4] = {1.0f, 0.5803922f, 0.0235294f, 1.0f};
@@ -76,7 +75,7 @@ void cScene10::load() {
     gear.drop_materials();
     greetings.load(kGreetingsFile);
   }
-  blur = new cPostRadialblur(kBlurWidth, kBlurHeight, kBlurMode, kBlurSpread);
+  blur = new cPostRadialblur(picture_area().width, picture_area().height, kBlurMode, kBlurSpread);
   greetings.upload(true, GL_REPEAT);
 }
 
@@ -85,7 +84,7 @@ void cScene10::enter() {
   gear.prepare();
   // leave() gave these back; the decoded picture is still here.
   if (!blur)
-    blur = new cPostRadialblur(kBlurWidth, kBlurHeight, kBlurMode, kBlurSpread);
+    blur = new cPostRadialblur(picture_area().width, picture_area().height, kBlurMode, kBlurSpread);
   if (greetings.gl_name == 0)
     greetings.upload(true, GL_REPEAT);
 

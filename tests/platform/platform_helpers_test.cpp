@@ -2,6 +2,7 @@
 // POSIX stand-ins.
 #include "platform/gl_defaults.h"
 #include "platform/gl_extensions.h"
+#include "platform/picture_area.h"
 #include "platform/win32_compat.h"
 
 #include <gtest/gtest.h>
@@ -75,4 +76,22 @@ TEST(FileExists, OpensForReading) {
   EXPECT_TRUE(file_exists("/proc/self/status"));
   EXPECT_FALSE(file_exists("/nonexistent/file"));
   EXPECT_FALSE(file_exists(nullptr));
+}
+
+TEST(PictureArea, LargestCentredFourByThree) {
+  struct {
+    int32_t w, h, x, y, pw, ph;
+  } const cases[] = {
+      {800, 600, 0, 0, 800, 600},       {1920, 1080, 240, 0, 1440, 1080},
+      {1600, 1200, 0, 0, 1600, 1200},   {1080, 1920, 0, 555, 1080, 810},
+      {1366, 768, 171, 0, 1024, 768},   {801, 600, 0, 0, 800, 600},
+      {2560, 1600, 213, 0, 2133, 1600}, {4, 3, 0, 0, 4, 3},
+  };
+  for (const auto &c : cases) {
+    const picture_rect r = picture_area_for(c.w, c.h);
+    EXPECT_EQ(r.x, c.x) << c.w << "x" << c.h;
+    EXPECT_EQ(r.y, c.y) << c.w << "x" << c.h;
+    EXPECT_EQ(r.width, c.pw) << c.w << "x" << c.h;
+    EXPECT_EQ(r.height, c.ph) << c.w << "x" << c.h;
+  }
 }

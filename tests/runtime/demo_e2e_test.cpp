@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -105,6 +106,25 @@ TEST_F(DemoRun, MissingMarkersFileIsFatalOnStdout) {
             std::string::npos)
       << demo.out();
   EXPECT_EQ(demo.err().find("requested exit"), std::string::npos);
+}
+
+TEST_F(DemoRun, WithoutDataBesideTheWorkingDirectoryPlaysFromBesideTheProgram) {
+  std::filesystem::remove_all(tree.data()); // links only: the checkout's files stay
+  DemoProcess demo(tree, display, kDemo);
+  ASSERT_TRUE(demo.wait_for_window(20)) << demo.out() << demo.err();
+  EXPECT_EQ(demo.hold_until_exit(XK_q, 60), 0) << demo.err();
+  EXPECT_EQ(demo.out().find("Error reading file"), std::string::npos) << demo.out();
+  EXPECT_NE(demo.out().find("greetings-gear.bobj"), std::string::npos) << "the show's own data";
+}
+
+TEST_F(DemoRun, BadCommandLineIsRefusedBeforeAnyWindow) {
+  for (const char *bad : {"--size=800", "--frobnicate"}) {
+    DemoProcess demo(tree, display, kDemo, {}, {bad});
+    EXPECT_EQ(demo.wait_exit(10), 2) << bad;
+    EXPECT_NE(demo.err().find("demo: "), std::string::npos) << demo.err();
+    EXPECT_NE(demo.err().find("usage: demo"), std::string::npos) << demo.err();
+    EXPECT_EQ(demo.out().find("reading"), std::string::npos) << "nothing loaded";
+  }
 }
 
 TEST_F(DemoRun, MissingMusicIsFatalWithStatusOne) {

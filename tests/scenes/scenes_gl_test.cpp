@@ -3,6 +3,7 @@
 // and the GL helpers leave the state as they found it.
 #include "platform/gl_extensions.h"
 
+#include "platform/picture_area.h"
 #include "runtime/cDemoDirector.h"
 #include "runtime/demo_main.h"
 #include "runtime/show_scenes.h"
@@ -569,3 +570,65 @@ TEST(SceneLaserRoom, EntrySetsModulateOnUnitZeroWhateverCameBefore) {
   }
   delete scene;
 }
+
+// The picture drawn into a quarter of the window, centred with black bars
+// around it, is the whole-window picture at half the resolution: the blur's
+// capture, the full-screen pictures and the camera follow the picture area.
+struct PictureAreaCase {
+  int scene;
+  int32_t at;
+};
+struct PictureArea : testing::TestWithParam<PictureAreaCase> {};
+
+TEST_P(PictureArea, QuarterPictureMatchesTheWholeWindowHalved) {
+  const PictureAreaCase &c = GetParam();
+  for (const char *file : kSceneData)
+    ASSERT_TRUE(std::filesystem::exists(file)) << file << " is missing: build the data target";
+  const std::string markers = scene_marker(c.scene, 400);
+  const std::vector<uint8_t> whole = play(markers, 400, {c.at}).at(c.at);
+
+  const picture_rect quarter{kWidth / 4, kHeight / 4, kWidth / 2, kHeight / 2};
+  set_picture_area(quarter, kWidth, kHeight);
+  std::vector<uint8_t> small = play(markers, 400, {c.at}).at(c.at);
+  clear_picture_bars();
+  small = rgb_frame();
+  set_picture_area(picture_area_for(kWidth, kHeight), kWidth, kHeight);
+  set_gl_defaults();
+
+  double sum = 0;
+  int lit_bars = 0;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      const uint8_t *p = &small[(size_t(y) * kWidth + x) * 3];
+      const bool inside = x >= quarter.x && x < quarter.x + quarter.width && y >= quarter.y &&
+                          y < quarter.y + quarter.height;
+      if (!inside) {
+        lit_bars += p[0] + p[1] + p[2] != 0;
+        continue;
+      }
+      const int wx = 2 * (x - quarter.x), wy = 2 * (y - quarter.y);
+      for (int ch = 0; ch < 3; ++ch) {
+        int mean = 0;
+        for (int k = 0; k < 4; ++k)
+          mean += whole[(size_t(wy + k / 2) * kWidth + size_t(wx + k % 2)) * 3 + size_t(ch)];
+        sum += std::abs(mean / 4.0 - p[ch]);
+      }
+    }
+  const double mean_abs = sum / (double(quarter.width) * quarter.height * 3);
+  EXPECT_EQ(lit_bars, 0) << "the bars are black";
+  EXPECT_LT(mean_abs, 0.03 * 255) << "scene " << c.scene << " at " << c.at << " ms";
+  EXPECT_GT(drawn_pixels(whole), 5000);
+  if (HasFailure()) {
+    save_rgb(whole, "picture-area-s" + std::to_string(c.scene) + "-whole");
+    save_rgb(small, "picture-area-s" + std::to_string(c.scene) + "-quarter");
+  }
+}
+
+// Scene 1 lays its credits over the screen; scenes 4 and 10 blur a captured
+// frame, over a full-screen background and in front of the greetings.
+INSTANTIATE_TEST_SUITE_P(Scenes, PictureArea,
+                         testing::Values(PictureAreaCase{1, 2400}, PictureAreaCase{4, 2400},
+                                         PictureAreaCase{10, 2400}),
+                         [](const testing::TestParamInfo<PictureAreaCase> &info) {
+                           return "Scene" + std::to_string(info.param.scene);
+                         });

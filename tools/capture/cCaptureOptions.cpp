@@ -2,6 +2,8 @@
 // Every error is returned as text; nothing here ends the process.
 #include "cCaptureOptions.h"
 
+#include "runtime/cDemoOptions.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -30,6 +32,10 @@ const char kUsage[] =
     "                     (update, clear, render, glFinish), printed per scene on\n"
     "                     stdout: frames, median ms, 95th percentile ms, max ms,\n"
     "                     the first frame's ms, fps\n"
+    "Size:\n"
+    "  --size WxH         window size in pixels for every output (default 800x600);\n"
+    "                     the 4:3 picture fills its largest centred area, black bars\n"
+    "                     around it, and every output is the whole window\n"
     "Timing:\n"
     "  --fps N            frame grid: frame n is drawn at capture time n*1000/N ms,\n"
     "                     rounded down (default 25, 1-240)\n"
@@ -82,8 +88,9 @@ std::string cCaptureOptions::parse(int argc, const char *const *argv) {
       stats = true;
       continue;
     }
-    static const char *const kValued[] = {"--at",      "--out",   "--shrink", "--sheet", "--every",
-                                          "--columns", "--video", "--fps",    "--from",  "--to"};
+    static const char *const kValued[] = {"--at",    "--out",     "--shrink", "--sheet",
+                                          "--every", "--columns", "--video",  "--fps",
+                                          "--from",  "--to",      "--size"};
     if (std::find_if(std::begin(kValued), std::end(kValued),
                      [&](const char *name) { return arg == name; }) == std::end(kValued))
       return "unknown option " + arg;
@@ -115,6 +122,8 @@ std::string cCaptureOptions::parse(int argc, const char *const *argv) {
       if (value.empty())
         error = arg + " needs a file name";
       (arg == "--out" ? out_dir : arg == "--sheet" ? sheet_path : video_path) = value;
+    } else if (arg == "--size") {
+      error = cDemoOptions::parse_size(value, &width, &height);
     } else if (arg == "--shrink") {
       error = number(&shrink, 1, 8);
     } else if (arg == "--every") {

@@ -31,6 +31,9 @@ public:
   int32_t fps = 25;
   int32_t from_ms = 0;
   int32_t to_ms = kShowEndMs;
+  // 0 x 0: the show's own 800 x 600.
+  int32_t width = 0;
+  int32_t height = 0;
   bool stats = false;
   bool help = false;
 };

@@ -4,6 +4,7 @@
 #include "platform/gl_extensions.h"
 
 #include "cCaptureSession.h"
+#include "platform/show_directory.h"
 #include "runtime/demo_main.h"
 
 #include <GL/gl.h>
@@ -76,7 +77,8 @@ void cCaptureSession::run(scene_factory factory) {
     }
   }
   setenv("SDL_AUDIODRIVER", "dummy", 0);
-  // A window of the show's size; nothing else of the start-up differs.
+  // A window of the asked size; nothing else of the start-up differs.
+  configure_window(true, options.width, options.height, false);
   start_demo(
       factory, [this] { return ticks; }, true);
   // Runs before the demo's own handler, while the GL context still exists.
@@ -226,6 +228,12 @@ int run_capture(int argc, char **argv, scene_factory factory) {
     std::fprintf(stderr, "demo-capture: %s\n\n%s", error.c_str(), cCaptureOptions::usage());
     return 2;
   }
+  // Outputs are named from where the tool was started, which the data
+  // search below may leave.
+  for (std::string *path : {&options.out_dir, &options.sheet_path, &options.video_path})
+    if (!path->empty())
+      *path = fs::absolute(*path).string();
+  enter_show_directory();
   // Lives until the process ends: the exit handler may still need it.
   auto *session = new cCaptureSession(std::move(options));
   session->run(factory);
