@@ -45,7 +45,8 @@ int main() {
     std::perror("chdir");
     return 1;
   }
-  start_demo(create_show_scene, nullptr, true);
+  configure_window(true, 0, 0, false);
+  start_demo(create_show_scene);
   const double loaded = now_s();
   g_director->update();
   draw_frame();

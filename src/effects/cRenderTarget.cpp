@@ -1,10 +1,11 @@
-// Render-to-texture by copying from the back buffer. Never fails; sizes
-// larger than the window copy undefined pixels.
+// Render-to-texture by copying from the back buffer at the picture's corner.
+// Never fails; sizes larger than the picture copy undefined pixels.
 #include "platform/gl_extensions.h"
 
 #include "effects/cRenderTarget.h"
 
 #include "platform/gl_defaults.h"
+#include "platform/picture_area.h"
 
 #include <cstring>
 
@@ -68,7 +69,9 @@ void cRenderTarget::create() {
 
 void cRenderTarget::begin() {
   glGetIntegerv(GL_VIEWPORT, saved_viewport);
-  glViewport(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+  // Drawn and copied at the picture's corner, clear of any bars.
+  const picture_rect &picture = picture_area();
+  glViewport(picture.x, picture.y, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
 }
 
 void cRenderTarget::end() {
@@ -80,7 +83,8 @@ void cRenderTarget::end() {
   glReadBuffer(GL_BACK);
   glBindTexture(GL_TEXTURE_2D, texture);
   // Mipmap generation fills the smaller levels from this copy.
-  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, static_cast<GLsizei>(width),
+  const picture_rect &picture = picture_area();
+  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, picture.x, picture.y, static_cast<GLsizei>(width),
                       static_cast<GLsizei>(height));
   glViewport(saved_viewport[0], saved_viewport[1], saved_viewport[2], saved_viewport[3]);
   glPopAttrib();

@@ -99,9 +99,7 @@ void configure_window(bool windowed, int32_t width, int32_t height, bool desktop
   video_settings.desktop = desktop;
 }
 
-void start_demo(scene_factory factory, tick_source ticks, bool windowed) {
-  if (windowed)
-    video_settings.mode_flags &= ~static_cast<uint32_t>(SDL_FULLSCREEN);
+void start_demo(scene_factory factory, tick_source ticks) {
   init_sdl(video_settings);
   glClearColor(0.15f, 0.15f, 0.15f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);

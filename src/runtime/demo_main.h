@@ -22,12 +22,11 @@ void frame_size(int32_t *width, int32_t *height);
 // Creates the search path, the shader container and the director, and loads.
 void setup_demo(scene_factory factory, tick_source ticks = nullptr);
 void shutdown_demo();
-// The window the options ask for: windowed or full screen, its size, or the
-// desktop's.
+// The window start_demo opens: windowed or full screen, its size (0 x 0:
+// the show's own), or the desktop's. Without a call: the show's full screen.
 void configure_window(bool windowed, int32_t width, int32_t height, bool desktop);
 // Start-up steps 1 to 8: window, defaults, image library, setup, handler.
-// windowed opens a window of the show's size instead of the full screen.
-void start_demo(scene_factory factory, tick_source ticks = nullptr, bool windowed = false);
+void start_demo(scene_factory factory, tick_source ticks = nullptr);
 // Clears and draws the director's current frame into the back buffer.
 void draw_frame();
 // Swaps the drawn frame in and reports GL and image-library errors.

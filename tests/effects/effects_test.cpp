@@ -4,6 +4,7 @@
 #include "effects/cPostRadialblur.h"
 #include "effects/cRenderTarget.h"
 #include "effects/overlays.h"
+#include "platform/picture_area.h"
 
 #include "support/gl_window.h"
 
@@ -215,6 +216,35 @@ TEST_F(Effects, CaptureCopiesTheFrameRestoresTheViewportAndClears) {
   auto texel = [&](int x, int y) { return &level0[(y * 1024 + x) * 4]; };
   EXPECT_EQ(texel(150, 100)[0], 255) << "the red quad was captured";
   EXPECT_EQ(texel(50, 100)[0], 0);
+}
+
+TEST_F(Effects, CaptureTakesThePictureWhereverItLiesInTheWindow) {
+  const picture_rect places[] = {
+      {0, 0, 800, 600}, {200, 0, 400, 300}, {0, 150, 400, 300}, {200, 150, 400, 300}};
+  for (const picture_rect &p : places) {
+    set_picture_area(p, kWidth, kHeight);
+    apply_picture_viewport();
+    cRenderTarget t;
+    t.set_size(uint32_t(p.width), uint32_t(p.height));
+    t.create();
+    t.begin();
+    clear_to(0, 0, 0);
+    pixel_quad(100, 50, 200, 150, 1, 0, 0); // in the show's 800 x 600 units
+    t.end();
+    std::vector<uint8_t> level0(size_t(t.texture_size) * t.texture_size * 4);
+    glBindTexture(GL_TEXTURE_2D, t.texture);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, level0.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    const float scale = float(p.width) / 800.0f;
+    auto red = [&](float x, float y) {
+      return level0[(size_t(y * scale) * t.texture_size + size_t(x * scale)) * 4];
+    };
+    EXPECT_EQ(red(150, 100), 255) << "picture at " << p.x << ", " << p.y;
+    EXPECT_EQ(red(50, 100), 0) << "picture at " << p.x << ", " << p.y;
+    EXPECT_EQ(red(150, 180), 0) << "picture at " << p.x << ", " << p.y;
+  }
+  set_picture_area(picture_area_for(kWidth, kHeight), kWidth, kHeight);
+  apply_picture_viewport();
 }
 
 TEST_F(Effects, BlurLeavesTheGlStateAsItFoundIt) {

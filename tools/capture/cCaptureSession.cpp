@@ -79,8 +79,7 @@ void cCaptureSession::run(scene_factory factory) {
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   // A window of the asked size; nothing else of the start-up differs.
   configure_window(true, options.width, options.height, false);
-  start_demo(
-      factory, [this] { return ticks; }, true);
+  start_demo(factory, [this] { return ticks; });
   // Runs before the demo's own handler, while the GL context still exists.
   g_session = this;
   std::atexit(finish_at_exit);
